@@ -1,0 +1,224 @@
+#include "engine/window.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "shell/log.h"
+
+CTarvelWindow* Active_Window = nullptr;
+
+namespace {
+
+// Equivalent of the class registration: the video subsystem must be up before a window.
+bool Video_Ready() {
+    std::string error;
+    return Platform_Video_Init(&error);
+}
+
+}  // namespace
+
+CTarvelWindow::CTarvelWindow(float near_plane, float far_plane, const char* log_path,
+                             const char* banner)
+    : Far_Plane(far_plane), Near_Plane(near_plane) {
+    if (log_path != nullptr) {
+        Log_File = Log_Open(log_path);
+        Engine_Log = Log_File;
+    }
+    if (banner != nullptr) Log_Write(Log_File, 0, "%s", banner);
+    Active_Window = this;
+}
+
+CTarvelWindow::~CTarvelWindow() {
+    while (!Textures.empty()) Texture_Remove(0);
+    GL_Cleanup();
+    if (Active_Window == this) Active_Window = nullptr;
+    if (Engine_Log == Log_File) Engine_Log = nullptr;
+    Log_Close(Log_File);
+    Log_File = nullptr;
+}
+
+bool CTarvelWindow::Fail_Create(const char* text) {
+    GL_Cleanup();
+    Platform_Message_Box(text, "Error", ICON_WARNING);
+    return false;
+}
+
+bool CTarvelWindow::GL_Create_Window(const char* title, int width, int height, int bits,
+                                     bool fullscreen, bool resizable, bool centred,
+                                     bool show_cursor) {
+    Fullscreen = fullscreen;
+    if (!Video_Ready()) {
+        Platform_Message_Box("Could not register class", "Error", ICON_WARNING);
+        return false;
+    }
+    Platform_Show_Cursor(show_cursor);
+
+    int x = 0, y = 0;
+    if (centred) {
+        int screen_w = 0, screen_h = 0;
+        Platform_Primary_Screen_Size(&screen_w, &screen_h);
+        x = screen_w / 2 - width / 2;
+        y = screen_h / 2 - (height + 30) / 2;
+    }
+    std::string error;
+    Window_Handle =
+        Platform_Window_Create(title, x, y, width, height, false, resizable, bits, &error);
+    if (Window_Handle == nullptr) return Fail_Create("Could not create window");
+
+    if (Fullscreen && !Platform_Window_Set_Fullscreen(Window_Handle, width, height, bits)) {
+        if (Platform_Message_Box_Yes_No("The requested fullscreen mode is not supported by\nyour "
+                                        "video card. Try to use windowed mode instead?",
+                                        "Error", ICON_WARNING)) {
+            Fullscreen = false;
+        } else {
+            Platform_Message_Box("The program will now close", "Error", ICON_ERROR);
+            GL_Cleanup();
+            return false;
+        }
+    }
+
+    Context = Platform_GL_Create(Window_Handle, &error);
+    if (Context == nullptr) return Fail_Create("Could not create rendering context");
+    if (!Platform_GL_Make_Current(Window_Handle, Context)) {
+        return Fail_Create("Could not activate rendering context");
+    }
+
+    Platform_Window_Show(Window_Handle);
+    GL_Resize(width, height);
+    GL_Init();
+    if (fullscreen) {
+        Log_Write(Engine_Log, 0, "CTarvelWindow::GL_Create_Window() :: fullscreen=[%ix%i]", width,
+                  height);
+    } else {
+        Log_Write(Engine_Log, 0, "CTarvelWindow::GL_Create_Window() :: window=[%ix%i]", width,
+                  height);
+    }
+    return true;
+}
+
+void CTarvelWindow::GL_Cleanup() {
+    Platform_Show_Cursor(true);
+    if (Context != nullptr) {
+        Platform_GL_Make_Current(Window_Handle, nullptr);
+        Platform_GL_Delete(Context);
+        Context = nullptr;
+    }
+    if (Window_Handle != nullptr) {
+        // Destroying a full-screen window restores the desktop's display mode.
+        Platform_Window_Destroy(Window_Handle);
+        Window_Handle = nullptr;
+    }
+    Log_Write(Engine_Log, 0, "CTarvelWindow::GL_Cleanup()");
+}
+
+void CTarvelWindow::GL_Resize(int width, int height) {
+    if (height == 0) height = 1;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    GL_Set_Perspective(45.0f, static_cast<float>(width) / static_cast<float>(height));
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void CTarvelWindow::GL_Init() {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+void CTarvelWindow::GL_Set_Perspective(float fov_degrees, float aspect) {
+    float half_angle = fov_degrees * 3.1415927f / 360.0f;
+    float top = std::tan(half_angle) * Near_Plane;
+    float right = top * aspect;
+    glFrustum(-right, right, -top, top, Near_Plane, Far_Plane);
+}
+
+void CTarvelWindow::Handle_Messages() {
+    if (!Platform_Peek_Message(&Message)) return;
+    if (Message.type == MSG_QUIT) {
+        Quit = true;
+        return;
+    }
+    Window_Procedure(Message);
+}
+
+void CTarvelWindow::Window_Procedure(const Platform_Message& message) {
+    switch (message.type) {
+        case MSG_ACTIVATEAPP: Active = (message.wparam & 0xFFFFu) != 0; break;
+        case MSG_SIZE: GL_Resize(message.low, message.high); break;
+        case MSG_CLOSE: Platform_Post_Quit(0); break;
+        case MSG_KEYDOWN: Keys[message.wparam & 0xFFu] = 1; break;
+        case MSG_KEYUP: Keys[message.wparam & 0xFFu] = 0; break;
+        default: break;  // screen saver requests are swallowed, the rest needs nothing
+    }
+}
+
+void CTarvelWindow::Mode_2D(int texture_index) {
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    unsigned gl_name = texture_index >= 0 && texture_index < Texture_Count()
+                           ? Textures[static_cast<size_t>(texture_index)].gl_name
+                           : 0;
+    glBindTexture(GL_TEXTURE_2D, gl_name);
+    Current_Texture = texture_index;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    GL_Set_Perspective(45.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(-50.0f, -50.0f, -120.0f);
+}
+
+void CTarvelWindow::Mode_3D() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    GL_Set_Perspective(45.0f, static_cast<float>(Width) / static_cast<float>(Height));
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void CTarvelWindow::Draw_Quad(int texture_index, float red, float green, float blue,
+                              float transparency, const float corners[4][3],
+                              const float texcoords[4][2]) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(red, green, blue, 1.0f - transparency);
+    if (texture_index == -1) {
+        glDisable(GL_TEXTURE_2D);
+        glBegin(GL_QUADS);
+        for (int i = 0; i < 4; ++i) glVertex3fv(corners[i]);
+        glEnd();
+        glEnable(GL_TEXTURE_2D);
+    } else {
+        if (texture_index != Current_Texture) {
+            glBindTexture(GL_TEXTURE_2D, Texture_Get_Data(texture_index));
+            Current_Texture = texture_index;
+        }
+        glBegin(GL_QUADS);
+        for (int i = 0; i < 4; ++i) {
+            glTexCoord2fv(texcoords[i]);
+            glVertex3fv(corners[i]);
+        }
+        glEnd();
+    }
+    glDisable(GL_BLEND);
+}
+
+void CTarvelWindow::Get_Cursor_Position(int* x, int* y) const {
+    Platform_Cursor_Position(Window_Handle, x, y);
+}
+
+void CTarvelWindow::Swap_Buffers() { Platform_GL_Swap(Window_Handle); }
+
+void CTarvelWindow::Set_Icon() {
+    if (Window_Handle != nullptr) Platform_Window_Set_Icon(Window_Handle);
+}

@@ -1,0 +1,3 @@
+#include "shell/app.h"
+
+int main() { return Tindral_Main(); }

@@ -1,0 +1,103 @@
+#include "shell/timer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+// A clock whose readings the test sets; the calendar second advances every
+// `calls_per_second` reads so calibration terminates without waiting.
+class Fake_Clock : public Timer_Source {
+public:
+    bool available = true;
+    mutable std::uint32_t cycles = 0;
+    std::uint32_t cycles_per_read = 0;
+    mutable std::uint32_t millis = 0;
+    mutable int calendar_reads = 0;
+    int calls_per_second = 5;
+
+    bool Performance_Counter_Available() const override { return available; }
+    std::uint32_t Cycle_Counter() const override {
+        std::uint32_t now = cycles;
+        cycles += cycles_per_read;
+        return now;
+    }
+    std::uint32_t Milliseconds() const override { return millis; }
+    std::time_t Calendar_Time() const override {
+        return static_cast<std::time_t>(1000 + calendar_reads++ / calls_per_second);
+    }
+};
+
+TEST(Timer, CalibratesCyclesPerSecondOverOneCalendarSecond) {
+    Fake_Clock clock;
+    clock.cycles_per_read = 1000;
+    CTarvelTimer timer(clock);
+    EXPECT_TRUE(timer.Use_Cycle_Counter);
+    // Exactly one calendar second separates the two counter reads; between them the
+    // fake counter advanced by one read's worth.
+    EXPECT_EQ(timer.Current - timer.Previous, 1000u);
+    EXPECT_FLOAT_EQ(timer.Cycles_Per_Second, 1000.0f);
+}
+
+TEST(Timer, QuickTicksArePositive) {
+    CTarvelTimer timer;  // the real clocks
+    timer.Tick();
+    timer.Tick();
+    EXPECT_GT(timer.Get_Elapsed(), 0.0f);
+    EXPECT_LT(timer.Get_Elapsed(), 0.5f);
+}
+
+TEST(Timer, MillisecondSourceGivesSixteenMilliseconds) {
+    Fake_Clock clock;
+    clock.available = false;
+    clock.millis = 5000;
+    CTarvelTimer timer(clock);
+    EXPECT_FALSE(timer.Use_Cycle_Counter);
+    clock.millis = 5016;
+    EXPECT_EQ(timer.Tick(), 16u);
+    EXPECT_EQ(timer.Get_Elapsed(), 0.016f);
+}
+
+struct Wrap_Case {
+    bool cycle_counter;
+    std::uint32_t before;
+    std::uint32_t after;
+    std::uint32_t ticks;
+};
+
+class Timer_Wrap : public ::testing::TestWithParam<Wrap_Case> {};
+
+TEST_P(Timer_Wrap, WrappedCounterStillGivesTheShortInterval) {
+    const Wrap_Case& c = GetParam();
+    Fake_Clock clock;
+    clock.available = c.cycle_counter;
+    clock.cycles_per_read = 0;
+    CTarvelTimer timer(clock);
+    timer.Cycles_Per_Second = 1000.0f;
+    clock.cycles = c.before;
+    clock.millis = c.before;
+    timer.Tick();
+    clock.cycles = c.after;
+    clock.millis = c.after;
+    EXPECT_EQ(timer.Tick(), c.ticks);
+    EXPECT_GT(timer.Get_Elapsed(), 0.0f);
+    EXPECT_NEAR(timer.Get_Elapsed(), c.ticks / 1000.0f, 1e-6f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counters, Timer_Wrap,
+                         ::testing::Values(Wrap_Case{true, 0xFFFFFFF0u, 0x00000010u, 0x20u},
+                                           Wrap_Case{false, 0xFFFFFFFBu, 0x0000000Bu, 16u}));
+
+TEST(Timer, TickRestartsTheMeasurement) {
+    Fake_Clock clock;
+    clock.available = false;
+    CTarvelTimer timer(clock);
+    clock.millis = 900;  // slow work, then a restart tick (as a fade start does)
+    timer.Tick();
+    clock.millis = 920;
+    timer.Tick();
+    EXPECT_FLOAT_EQ(timer.Get_Elapsed(), 0.020f);
+}
+
+}  // namespace
