@@ -1,0 +1,311 @@
+#include "audio/audio.h"
+
+#define OV_EXCLUDE_STATIC_CALLBACKS
+#include <vorbis/vorbisfile.h>
+
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "engine/pak.h"
+#include "shell/log.h"
+
+namespace {
+
+const char Audio_Archive[] = "data/audio.pak";
+
+// ov_read's sample layout: little-endian, 16-bit, signed.
+constexpr int Decode_Big_Endian = 0;
+constexpr int Decode_Word_Size = 2;
+constexpr int Decode_Signed = 1;
+
+// OpenAL refuses buffer data that is not whole frames of its format. Files with more than
+// two channels are handed over as stereo, and their byte count need not be a multiple of a
+// stereo frame, so the tail that does not fill a frame is dropped.
+ALsizei Whole_Frames(std::size_t bytes, ALenum format) {
+    const std::size_t frame = format == AL_FORMAT_MONO16 ? 2 : 4;
+    return static_cast<ALsizei>(bytes - bytes % frame);
+}
+
+}  // namespace
+
+struct CTarvelAudio::Channel {
+    // Open only while a static sound loads; from Load to Clear for a stream. It owns the
+    // file it reads and closes it when cleared.
+    OggVorbis_File decoder{};
+    // The whole sound of a static channel, interleaved 16-bit samples.
+    std::vector<char> decoded;
+    bool loaded = false;
+    bool streamed = false;
+    ALenum format = AL_FORMAT_MONO16;
+    int rate = 0;
+    // A static channel uses only the first buffer.
+    ALuint buffers[2] = {0, 0};
+    ALuint source = 0;
+};
+
+CTarvelAudio::CTarvelAudio(int channels) {
+    if (channels <= 0) {
+        count_ = 0;
+        Log_Write(Engine_Log, 0,
+                  "CTarvelAudio::CTarvelAudio() :: Did not initialize OpenAl device");
+        return;
+    }
+    Log_Write(Engine_Log, 0,
+              "CTarvelAudio::CTarvelAudio() :: Attempting to initialize OpenAL device");
+
+    channels_.reset(new (std::nothrow) Channel[channels]);
+    if (!channels_) {
+        Log_Write(Engine_Log, 1,
+                  "CTarvelAudio::CTarvelAudio() :: failed (could not allocate [%i channel(s)])",
+                  channels);
+        return;
+    }
+    count_ = channels;
+
+    // "DirectSound3D" names a Windows output; elsewhere the default device serves.
+    device_ = alcOpenDevice("DirectSound3D");
+    if (device_ == nullptr) device_ = alcOpenDevice(nullptr);
+    if (device_ != nullptr) context_ = alcCreateContext(device_, nullptr);
+    if (context_ != nullptr && alcMakeContextCurrent(context_) != ALC_TRUE) {
+        alcDestroyContext(context_);
+        context_ = nullptr;
+    }
+    if (context_ == nullptr) {
+        // Without a context every OpenAL call would be a no-op that leaves its results
+        // unset, so the channels skip OpenAL altogether and the game plays silently.
+        if (device_ != nullptr) alcCloseDevice(device_);
+        device_ = nullptr;
+        Log_Write(Engine_Log, 1,
+                  "CTarvelAudio::CTarvelAudio() :: failed (could not open OpenAL device)");
+        return;
+    }
+    Log_Write(Engine_Log, 0,
+              "CTarvelAudio::CTarvelAudio() :: OpenAL device initialized [%i channel(s)]",
+              channels);
+}
+
+CTarvelAudio::~CTarvelAudio() {
+    if (count_ <= 0) return;
+    for (int c = 0; c < count_; ++c) Clear(c);
+    channels_.reset();
+    // Our own handles rather than whatever context happens to be current.
+    const bool had_device = device_ != nullptr;
+    if (context_ != nullptr) {
+        if (alcGetCurrentContext() == context_) alcMakeContextCurrent(nullptr);
+        alcDestroyContext(context_);
+        context_ = nullptr;
+    }
+    if (device_ != nullptr) {
+        alcCloseDevice(device_);
+        device_ = nullptr;
+    }
+    count_ = 0;
+    if (had_device) {
+        Log_Write(Engine_Log, 0, "CTarvelAudio::~CTarvelAudio() :: OpenAL device released");
+    }
+}
+
+bool CTarvelAudio::Check_Channel(int channel, const char* method) {
+    if (channel >= 0 && channel < count_) return true;
+    Log_Write(Engine_Log, 1,
+              "CTarvelAudio::%s() :: failed (incorrect channel passed [%i of %i total])", method,
+              channel, count_);
+    return false;
+}
+
+bool CTarvelAudio::Make_Source(Channel& slot, int buffers) {
+    if (context_ == nullptr) return true;  // no device: the sound is kept, never heard
+    alGetError();
+    alGenBuffers(buffers, slot.buffers);
+    if (alGetError() != AL_NO_ERROR) {
+        slot.buffers[0] = slot.buffers[1] = 0;
+        return false;
+    }
+    alGenSources(1, &slot.source);
+    if (alGetError() != AL_NO_ERROR) {
+        alDeleteBuffers(buffers, slot.buffers);
+        slot.buffers[0] = slot.buffers[1] = 0;
+        slot.source = 0;
+        return false;
+    }
+    alSource3f(slot.source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+    alSource3f(slot.source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
+    alSource3f(slot.source, AL_DIRECTION, 0.0f, 0.0f, 0.0f);
+    alSourcef(slot.source, AL_ROLLOFF_FACTOR, 0.0f);
+    alSourcei(slot.source, AL_SOURCE_RELATIVE, AL_TRUE);
+    return true;
+}
+
+bool CTarvelAudio::Load(int channel, const char* file, bool streamed) {
+    if (count_ <= 0) return false;
+    if (!Check_Channel(channel, "Load")) return false;
+    if (file == nullptr) file = "";
+    Channel& slot = channels_[channel];
+    Release_Channel(slot);
+
+    // The member's extracted copy is deleted when `member` goes, on every path.
+    Pak_Member member(Audio_Archive, file);
+    std::FILE* stream = std::fopen(member.Path(), "rb");
+    if (stream == nullptr) {
+        Log_Write(Engine_Log, 1, "CTarvelAudio::Load() :: failed (could not find file [%s])", file);
+        return false;
+    }
+
+    slot.streamed = streamed;
+    if (ov_open(stream, &slot.decoder, nullptr, 0) < 0) {
+        // A failed ov_open leaves the file to us.
+        std::fclose(stream);
+        slot.decoder = OggVorbis_File{};
+        member.Release();
+        Log_Write(Engine_Log, 1,
+                  streamed ? "CTarvelAudio::Load() :: failed (could not initialize stream [%s])"
+                           : "CTarvelAudio::Load() :: failed (could not initialize [%s])",
+                  file);
+        return false;
+    }
+    const vorbis_info* info = ov_info(&slot.decoder, -1);
+    slot.rate = static_cast<int>(info->rate);
+    slot.format = info->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+
+    if (!streamed) {
+        int section = 0;
+        for (;;) {
+            long got = ov_read(&slot.decoder, scratch_, Decode_Block, Decode_Big_Endian,
+                               Decode_Word_Size, Decode_Signed, &section);
+            if (got < 0) {
+                ov_clear(&slot.decoder);
+                std::vector<char>().swap(slot.decoded);
+                Log_Write(Engine_Log, 1,
+                          "CTarvelAudio::Load() :: failed (could not decode file [%s])", file);
+                member.Release();
+                return false;
+            }
+            if (got == 0) break;
+            slot.decoded.insert(slot.decoded.end(), scratch_, scratch_ + got);
+        }
+        ov_clear(&slot.decoder);
+    }
+
+    if (!Make_Source(slot, streamed ? 2 : 1)) {
+        if (streamed) ov_clear(&slot.decoder);
+        std::vector<char>().swap(slot.decoded);
+        Log_Write(Engine_Log, 1,
+                  "CTarvelAudio::Load() :: failed (could not create OpenAL source [%s])", file);
+        return false;
+    }
+    // A stream's decoder still holds the file open, so its data stays readable until the
+    // channel is cleared even though the name is gone.
+    member.Release();
+    Log_Write(Engine_Log, 0, "CTarvelAudio::Load() :: [%s]", file);
+    slot.loaded = true;
+    return true;
+}
+
+void CTarvelAudio::Play(int channel) {
+    if (count_ <= 0) return;
+    if (!Check_Channel(channel, "Play")) return;
+    Channel& slot = channels_[channel];
+    const int state = Get_State(channel);
+    if (state == -1) return;  // nothing loaded, or no device
+
+    if (state == AL_PAUSED || state == AL_STOPPED) {
+        // Resume, or replay: a static source its buffer from the start, a stream the
+        // buffers still queued on it (the decoder is not rewound).
+        alSourcePlay(slot.source);
+        return;
+    }
+    if (slot.streamed) {
+        if (state == AL_PLAYING) return;
+        if (!Fill_Buffer(channel, slot.buffers[0]) || !Fill_Buffer(channel, slot.buffers[1])) {
+            return;
+        }
+        alSourceQueueBuffers(slot.source, 2, slot.buffers);
+        alSourcePlay(slot.source);
+        return;
+    }
+    const ALsizei size = Whole_Frames(slot.decoded.size(), slot.format);
+    if (size == 0) return;
+    if (state == AL_INITIAL) {
+        // The samples reach OpenAL on the first play only; a playing source would refuse
+        // both calls anyway.
+        alBufferData(slot.buffers[0], slot.format, slot.decoded.data(), size, slot.rate);
+        alSourcei(slot.source, AL_BUFFER, static_cast<ALint>(slot.buffers[0]));
+    }
+    // On a playing source this starts the sound over.
+    alSourcePlay(slot.source);
+}
+
+int CTarvelAudio::Get_State(int channel) {
+    if (count_ <= 0) return -1;
+    if (!Check_Channel(channel, "Get_State")) return -1;
+    const Channel& slot = channels_[channel];
+    if (!slot.loaded || context_ == nullptr) return -1;
+    ALint state = -1;
+    alGetSourcei(slot.source, AL_SOURCE_STATE, &state);
+    return state;
+}
+
+void CTarvelAudio::Update() {
+    for (int c = 0; c < count_; ++c) {
+        const Channel& slot = channels_[c];
+        if (slot.loaded && slot.streamed && Get_State(c) == AL_PLAYING) Update_Stream(c);
+    }
+}
+
+void CTarvelAudio::Update_Stream(int channel) {
+    Channel& slot = channels_[channel];
+    ALint processed = 0;
+    alGetSourcei(slot.source, AL_BUFFERS_PROCESSED, &processed);
+    bool active = true;
+    for (ALint i = 0; i < processed; ++i) {
+        ALuint buffer = 0;
+        alSourceUnqueueBuffers(slot.source, 1, &buffer);
+        active = Fill_Buffer(channel, buffer);
+        // Queued again even when the fill found nothing: it keeps its old samples, and the
+        // stop below follows.
+        alSourceQueueBuffers(slot.source, 1, &buffer);
+    }
+    // Only the last fill of the pass decides.
+    if (!active) alSourceStop(slot.source);
+}
+
+bool CTarvelAudio::Fill_Buffer(int channel, ALuint buffer) {
+    Channel& slot = channels_[channel];
+    int collected = 0;
+    int section = 0;
+    while (collected < Decode_Block) {
+        long got = ov_read(&slot.decoder, scratch_ + collected, Decode_Block - collected,
+                           Decode_Big_Endian, Decode_Word_Size, Decode_Signed, &section);
+        if (got <= 0) break;  // end of the stream, or a decoding error
+        collected += static_cast<int>(got);
+    }
+    const ALsizei size = Whole_Frames(static_cast<std::size_t>(collected), slot.format);
+    if (size == 0) return false;
+    alBufferData(buffer, slot.format, scratch_, size, slot.rate);
+    return true;
+}
+
+void CTarvelAudio::Clear(int channel) {
+    if (count_ <= 0) return;
+    if (!Check_Channel(channel, "Clear")) return;
+    Release_Channel(channels_[channel]);
+}
+
+void CTarvelAudio::Release_Channel(Channel& slot) {
+    if (!slot.loaded) return;
+    if (context_ != nullptr) {
+        alSourceStop(slot.source);
+        // Detaches a static buffer and empties a stream's queue alike, so that both
+        // buffers can be deleted (a buffer still attached to a source is not).
+        alSourcei(slot.source, AL_BUFFER, 0);
+        alDeleteSources(1, &slot.source);
+        alDeleteBuffers(slot.streamed ? 2 : 1, slot.buffers);
+    }
+    if (slot.streamed) ov_clear(&slot.decoder);
+    slot.decoder = OggVorbis_File{};
+    std::vector<char>().swap(slot.decoded);
+    slot.buffers[0] = slot.buffers[1] = 0;
+    slot.source = 0;
+    slot.loaded = false;
+}

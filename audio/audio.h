@@ -1,0 +1,75 @@
+// The sound device: one OpenAL device and context and a fixed number of channels, each
+// holding one Ogg Vorbis sound on one OpenAL source. A channel is static (decoded whole at
+// load time, handed to OpenAL on its first play) or streamed (the file stays open and is
+// decoded into two buffers that take turns while it plays).
+//
+// Every sound is heard without position: each source is relative to the listener and sits
+// at its origin. Single-threaded; every call comes from the main loop.
+#pragma once
+
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include <memory>
+
+#include "game/sound_player.h"
+
+class CTarvelAudio : public Sound_Player {
+  public:
+    // The most one decoding pass collects: a static sound is decoded in blocks of this
+    // size, and each stream buffer holds at most this much.
+    static constexpr int Decode_Block = 32768;
+
+    // Opens the output device and makes `channels` empty channels. A count of 0 or less
+    // opens nothing, and every later call is then silently refused. A device that cannot
+    // be opened is logged as a failure; the channels still load (so start-up goes on) and
+    // the game runs without sound.
+    explicit CTarvelAudio(int channels);
+    // Clears every channel and closes the device.
+    ~CTarvelAudio() override;
+    CTarvelAudio(const CTarvelAudio&) = delete;
+    CTarvelAudio& operator=(const CTarvelAudio&) = delete;
+
+    // Loads Ogg Vorbis file `file` into `channel`, from "data/audio.pak" when the archive
+    // holds it, else from the loose file of that name in the current directory. A channel
+    // that already holds a sound gives it up first. False (with a level-1 log line) for a
+    // bad channel, a missing or undecodable file, or no free OpenAL source.
+    bool Load(int channel, const char* file, bool streamed);
+
+    // Resumes a paused channel, replays a stopped one, and otherwise starts it: a static
+    // sound that is still playing starts over, so sounds never overlap within a channel.
+    // A streamed channel starts only when its file fills both buffers.
+    void Play(int channel) override;
+
+    // The source's AL_SOURCE_STATE (AL_INITIAL, AL_PLAYING, AL_PAUSED, AL_STOPPED), or -1
+    // for a refused channel, a channel that holds no sound, or a device that is not open.
+    int Get_State(int channel);
+
+    // Once a frame: refills the buffers that the playing streams have used up, and stops a
+    // stream whose file is exhausted.
+    void Update();
+
+    // Stops the channel and gives back its source, buffers, decoder and samples. The
+    // channel then holds no sound until the next Load.
+    void Clear(int channel);
+
+  private:
+    struct Channel;
+
+    // False, with the method's "incorrect channel passed" line, when `channel` is out of
+    // range.
+    bool Check_Channel(int channel, const char* method);
+    void Release_Channel(Channel& slot);
+    bool Make_Source(Channel& slot, int buffers);
+    void Update_Stream(int channel);
+    // Decodes up to Decode_Block bytes of a streamed channel into `buffer`. False when the
+    // decoder had nothing more; the buffer then keeps its previous samples.
+    bool Fill_Buffer(int channel, ALuint buffer);
+
+    int count_ = 0;
+    std::unique_ptr<Channel[]> channels_;
+    ALCdevice* device_ = nullptr;
+    ALCcontext* context_ = nullptr;
+    // One decoding area for every pass, never allocated per pass.
+    char scratch_[Decode_Block];
+};

@@ -1,0 +1,84 @@
+#include "frontend/upload.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/io.h"
+#include "shell/log.h"
+
+#ifndef TINDRAL_WEB_HOST
+#error "TINDRAL_WEB_HOST must be defined by the build"
+#endif
+
+namespace {
+
+// The program version as the game holds it: a single-precision value.
+constexpr float kVersion = 1.65f;
+
+// Float to 32-bit integer as the x86 truncating conversion does it: toward zero, and the
+// "integer indefinite" value INT32_MIN for NaN and values out of range (a plain cast of
+// those is undefined behaviour in C++).
+std::int32_t Truncate(float value) {
+    if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+bool Unreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+std::string Query_Escape(const char* text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c != 0; ++c) {
+        if (Unreserved(*c)) {
+            out += static_cast<char>(*c);
+        } else {
+            out += '%';
+            out += kHex[*c >> 4];
+            out += kHex[*c & 15];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+const char* Score_Upload_Host() {
+    return TINDRAL_WEB_HOST;
+}
+
+std::string Score_Upload_Url(const char* host, const char* name, float spheres, float best_time,
+                             const char* os_name) {
+    if (host == nullptr) host = "";
+    if (name == nullptr) name = "";
+    if (os_name == nullptr) os_name = "";
+    // The server recomputes this value; it wraps like the 32-bit signed arithmetic the game
+    // has always used (computed unsigned, where wrapping is defined).
+    std::uint32_t product = static_cast<std::uint32_t>(Truncate(best_time)) *
+                            static_cast<std::uint32_t>(Truncate(spheres)) *
+                            static_cast<std::uint32_t>(std::strlen(name));
+    std::int32_t index = static_cast<std::int32_t>((product - 2u) * 3u);
+
+    // "%f" of any float fits: at most 39 integer digits.
+    char numbers[128];
+    std::snprintf(numbers, sizeof numbers, "&score_time=%f&score_spheres=%i",
+                  static_cast<double>(best_time), Truncate(spheres));
+    char version[32];
+    std::snprintf(version, sizeof version, "%.2f", static_cast<double>(kVersion));
+    return std::string("http://") + host +
+           "/accessTindral.php?access=score_upload_information&level=1" + numbers +
+           "&username=" + Query_Escape(name) + "&index=" + std::to_string(index) +
+           "&os=" + Query_Escape(os_name) + "&version=" + version;
+}
+
+void Score_Upload(CTarvelIO& io, const char* host, const char* name, float spheres, float best_time,
+                  const char* os_name) {
+    std::string url = Score_Upload_Url(host, name, spheres, best_time, os_name);
+    std::string answer = io.Retrieve_Data_URL(url.c_str(), nullptr);
+    if (answer.empty()) return;
+    Log_Write(Engine_Log, 0, "High score upload completed [%s][%f][%i]",
+              name != nullptr ? name : "", static_cast<double>(best_time), Truncate(spheres));
+}

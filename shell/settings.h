@@ -1,0 +1,52 @@
+// The settings and high-score file, "config.dat" in the per-user data folder: lines of
+// a key, " = " and a value, looked up by name anywhere in the file, ignoring letter case.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Two best-five tables of the "High Score" mode. Slots 0-4 are places 1-5; slot 5 holds
+// a new result while it is ranked. An empty place is "-----", 0.0 seconds, 10000 spheres.
+struct High_Score_Table {
+    bool Is_New[6];
+    char Name[6][19];  // at most 15 characters, zero-terminated
+    float Time[6];     // seconds
+    int Spheres[6];
+};
+
+struct Game_Settings {
+    int CameraView = 1;        // 0 top view, anything else side view
+    int Level = 3;             // mode 0..6
+    int Music = 0;             // stored only
+    int Sound = 0;             // effects play only while 1
+    int UploadHighScores = 1;  // results are sent only while 1
+    // Controller code per side, indexed by side number: Top, Bottom, Left, Right (keys
+    // "Top", "Bottom", "Left", "Right"); 1..8 after loading.
+    int Side_Controller[4] = {7, 1, 7, 7};
+};
+
+// Sets every slot to the empty place and clears the new-entry flags.
+void High_Score_Table_Reset(High_Score_Table& table);
+
+// Fills `settings` and the tables from `config_file`. Missing values take the defaults
+// (the tables keep what they held for places the file does not name); never fails.
+void Settings_Load(const char* config_file, Game_Settings& settings, High_Score_Table& a,
+                   High_Score_Table& b);
+
+// Writes the whole file anew. The text goes to a new file beside `config_file` that is
+// renamed over it when complete, so a failure (no rights, full disk) leaves the old
+// file as it was. Returns false on failure.
+bool Settings_Save(const char* config_file, const Game_Settings& settings,
+                   const High_Score_Table& a, const High_Score_Table& b);
+
+// Positions `file` just after the next whitespace-delimited token equal to `key`
+// (ignoring case), from the start when `rewind`. False at the end of the file.
+bool Find_Key(std::FILE* file, const char* key, bool rewind);
+
+// The value of the first line of `path` that holds `key` followed by the rest of its
+// line (tabs and " = " removed), or `default_text` when there is none.
+std::string Get_Value(const char* path, const char* key, const char* default_text);
+
+// The per-user data folder: $XDG_DATA_HOME/Tindral, by default ~/.local/share/Tindral.
+// Not created here. Empty when neither variable nor a home folder is known.
+std::string Data_Folder_Path();

@@ -1,0 +1,159 @@
+// Where Load finds its file (archive member or loose file), and how it fails.
+#include <AL/al.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "audio/audio.h"
+#include "engine/pak.h"
+#include "tests/audio/audio_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Good_Sound() {
+    return Encode_Ogg({.rate = 22050, .channels = 1, .frames = 4410});
+}
+
+Bytes Garbage() {
+    const std::string text = "this is not an Ogg Vorbis file, just some words and no pages";
+    return Bytes(text.begin(), text.end());
+}
+
+// A real file whose headers are intact but whose audio pages in the middle are damaged:
+// it opens, and decoding then meets a gap.
+Bytes Damaged_Sound() {
+    Bytes bytes = Encode_Ogg(
+        {.rate = 44100, .channels = 2, .frames = 88200, .shape = Test_Sound::Shape::Noise});
+    for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i) bytes[i] ^= 0xA5;
+    return bytes;
+}
+
+Bytes Read_File(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string Load_Failure(const char* cause, const char* name) {
+    return std::string("CTarvelAudio::Load() :: failed (") + cause + " [" + name + "])";
+}
+
+// No extracted copy of `name` in the private temporary folder, nor beside the program.
+void Expect_No_Extracted_Copy(const std::string& dir, const char* name, bool loose_file) {
+    EXPECT_FALSE(std::filesystem::exists(std::string(Private_Temp_Folder()) + "/" + name));
+    if (!loose_file) {
+        EXPECT_FALSE(std::filesystem::exists(dir + "/" + name));
+    }
+}
+
+enum class Content { None, Good, Garbage };
+
+struct Source_Case {
+    const char* label;
+    bool archive;    // "data/audio.pak" exists
+    Content member;  // "x.ogg" inside it
+    Content loose;   // "x.ogg" in the program folder
+    bool loads;
+};
+
+void PrintTo(const Source_Case& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class AudioLoadSource : public Audio_Test,
+                        public ::testing::WithParamInterface<std::tuple<Source_Case, bool>> {};
+
+TEST_P(AudioLoadSource, ArchiveCopyWinsAndLooseFileIsTheFallback) {
+    const auto& [c, streamed] = GetParam();
+    const auto content = [](Content what) {
+        return what == Content::Good ? Good_Sound() : Garbage();
+    };
+    if (c.archive) {
+        std::vector<std::pair<std::string, Bytes>> members = {{"other.ogg", Good_Sound()}};
+        if (c.member != Content::None) members.push_back({"x.ogg", content(c.member)});
+        Write_Archive(members);
+    }
+    Bytes loose;
+    if (c.loose != Content::None) {
+        loose = content(c.loose);
+        ASSERT_TRUE(Write_Bytes(dir_ + "/x.ogg", loose));
+    }
+
+    CTarvelAudio audio(1);
+    EXPECT_EQ(audio.Load(0, "x.ogg", streamed), c.loads);
+    EXPECT_EQ(audio.Get_State(0), c.loads ? AL_INITIAL : -1);
+    Log_Entry expected{0, "CTarvelAudio::Load() :: [x.ogg]"};
+    if (!c.loads && c.member == Content::None && c.loose == Content::None) {
+        expected = {1, Load_Failure("could not find file", "x.ogg")};
+    } else if (!c.loads) {
+        expected = {1,
+                    Load_Failure(streamed ? "could not initialize stream" : "could not initialize",
+                                 "x.ogg")};
+    }
+    EXPECT_EQ(Log_Entries().back(), expected);
+
+    // A loose file is never deleted or overwritten; an extracted copy never stays.
+    if (c.loose != Content::None) {
+        EXPECT_EQ(Read_File(dir_ + "/x.ogg"), loose);
+    }
+    Expect_No_Extracted_Copy(dir_, "x.ogg", c.loose != Content::None);
+}
+
+const Source_Case Source_Cases[] = {
+    {"LooseFileWithoutArchive", false, Content::None, Content::Good, true},
+    {"LooseFileWhenArchiveLacksTheMember", true, Content::None, Content::Good, true},
+    {"ArchiveCopyOverBrokenLooseFile", true, Content::Good, Content::Garbage, true},
+    {"BrokenArchiveCopyOverGoodLooseFile", true, Content::Garbage, Content::Good, false},
+    {"ArchiveOnly", true, Content::Good, Content::None, true},
+    {"NeitherArchiveNorLooseFile", false, Content::None, Content::None, false},
+    {"ArchiveWithoutTheMemberAndNoLooseFile", true, Content::None, Content::None, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, AudioLoadSource,
+                         ::testing::Combine(::testing::ValuesIn(Source_Cases), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<Source_Case, bool>>& info) {
+                             return std::string(std::get<0>(info.param).label) +
+                                    (std::get<1>(info.param) ? "Streamed" : "Static");
+                         });
+
+struct Broken_Case {
+    const char* label;
+    Bytes (*content)();
+    bool streamed;
+    const char* cause;
+};
+
+void PrintTo(const Broken_Case& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class AudioLoadBroken : public Audio_Test, public ::testing::WithParamInterface<Broken_Case> {};
+
+TEST_P(AudioLoadBroken, FailsWithItsLineLeavesNoCopyAndPlaysNothing) {
+    const Broken_Case& c = GetParam();
+    Write_Archive({{"x.ogg", c.content()}});
+    {
+        CTarvelAudio audio(2);
+        EXPECT_FALSE(audio.Load(1, "x.ogg", c.streamed));
+        EXPECT_EQ(Log_Entries().back(), (Log_Entry{1, Load_Failure(c.cause, "x.ogg")}));
+        Expect_No_Extracted_Copy(dir_, "x.ogg", false);
+        audio.Play(1);
+        audio.Update();
+        EXPECT_EQ(audio.Get_State(1), -1);
+        audio.Clear(1);
+    }
+    // Nothing but the failure between opening and releasing the device.
+    EXPECT_EQ(Log_Entries().size(), 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AudioLoadBroken,
+    ::testing::Values(Broken_Case{"GarbageStatic", Garbage, false, "could not initialize"},
+                      Broken_Case{"GarbageStreamed", Garbage, true, "could not initialize stream"},
+                      Broken_Case{"DamagedPagesStatic", Damaged_Sound, false,
+                                  "could not decode file"}),
+    [](const ::testing::TestParamInfo<Broken_Case>& info) { return info.param.label; });
+
+}  // namespace

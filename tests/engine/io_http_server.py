@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""A small HTTP server for the URL retrieval and score upload tests.
+
+Usage: io_http_server.py RECORD_FILE
+
+Listens on 127.0.0.1 on a free port, prints the port on its first line of output and
+serves until killed. Every request appends one line to RECORD_FILE:
+    <request target> TAB <User-Agent> TAB <Cache-Control> TAB <Pragma>
+
+Routes:
+    /size/N             N bytes of printable text, written in one piece
+    /bytes/HEX          the bytes given in hexadecimal
+    /status/N           status N with the body "status N page"
+    /redirect/TARGET    302 to /TARGET
+    /cut                announces 3000 bytes, sends 1500 and closes
+    /headers-then-close announces 100 bytes, sends none and closes
+    /hang               accepts and never answers
+    /accessTindral.php  "score noted", or an empty body when username=Blank
+    anything else, including a proxy's absolute target: "proxied"
+"""
+
+import http.server
+import sys
+import threading
+import time
+import urllib.parse
+
+RECORD = sys.argv[1]
+RECORD_LOCK = threading.Lock()
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def record(self):
+        fields = [self.path] + [self.headers.get(k, "") for k in
+                                ("User-Agent", "Cache-Control", "Pragma")]
+        with RECORD_LOCK, open(RECORD, "a", encoding="utf-8") as out:
+            out.write("\t".join(fields) + "\n")
+
+    def send_body(self, body, status=200):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+        self.wfile.flush()
+
+    def do_GET(self):
+        self.record()
+        url = urllib.parse.urlsplit(self.path)
+        path = url.path
+        if path.startswith("/size/"):
+            n = int(path[len("/size/"):])
+            pattern = b"0123456789abcdefghijklmnopqrstuvwxyz\n"
+            self.send_body((pattern * (n // len(pattern) + 1))[:n])
+        elif path.startswith("/bytes/"):
+            self.send_body(bytes.fromhex(path[len("/bytes/"):]))
+        elif path.startswith("/status/"):
+            code = int(path[len("/status/"):])
+            self.send_body(b"status %d page" % code, code)
+        elif path.startswith("/redirect/"):
+            self.send_response(302)
+            self.send_header("Location", "/" + path[len("/redirect/"):])
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+        elif path == "/cut":
+            self.send_response(200)
+            self.send_header("Content-Length", "3000")
+            self.end_headers()
+            self.wfile.write(b"x" * 1500)
+            self.wfile.flush()
+            self.close_connection = True
+        elif path == "/headers-then-close":
+            self.send_response(200)
+            self.send_header("Content-Length", "100")
+            self.end_headers()
+            self.wfile.flush()
+            self.close_connection = True
+        elif path == "/hang":
+            time.sleep(60)
+            self.close_connection = True
+        elif path == "/accessTindral.php" and not url.netloc:
+            query = urllib.parse.parse_qs(url.query)
+            blank = query.get("username") == ["Blank"]
+            self.send_body(b"" if blank else b"score noted")
+        else:
+            self.send_body(b"proxied")
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        # Clients that give up early (refused data, time-outs) are part of the tests.
+        if not issubclass(sys.exc_info()[0], ConnectionError):
+            super().handle_error(request, client_address)
+
+
+def main():
+    server = Server(("127.0.0.1", 0), Handler)
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

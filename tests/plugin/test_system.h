@@ -1,0 +1,36 @@
+// The real Linux system layer with the version and the special folders set by the test,
+// so the Vista branches and the folder tables can run on real files here.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "plugin/system_linux.h"
+
+namespace plugin_test {
+
+class Test_System : public corvane::Linux_System {
+  public:
+    std::optional<corvane::Os_Version> version;
+    std::map<corvane::Special_Folder, std::string> folders;
+
+    bool Get_Version(corvane::Os_Version& out) override {
+        if (!version) return Linux_System::Get_Version(out);
+        out = *version;
+        return true;
+    }
+
+    // A folder missing from `folders` cannot be obtained.
+    bool Get_Special_Folder(corvane::Special_Folder which, std::string& path) override {
+        auto found = folders.find(which);
+        if (found == folders.end()) return false;
+        path = found->second;
+        return true;
+    }
+};
+
+inline constexpr corvane::Os_Version kWindows_7{corvane::kPlatform_NT, 6, 1};
+inline constexpr corvane::Os_Version kWindows_XP{corvane::kPlatform_NT, 5, 1};
+
+}  // namespace plugin_test
