@@ -217,6 +217,10 @@ void CTarvelWindow::Get_Cursor_Position(int* x, int* y) const {
     Platform_Cursor_Position(Window_Handle, x, y);
 }
 
+void CTarvelWindow::Set_Cursor_Position(int x, int y) {
+    Platform_Set_Cursor_Position(Window_Handle, x, y);
+}
+
 void CTarvelWindow::Swap_Buffers() { Platform_GL_Swap(Window_Handle); }
 
 void CTarvelWindow::Set_Icon() {

@@ -34,6 +34,8 @@ public:
     void Draw_Quad(int texture_index, float red, float green, float blue, float transparency,
                    const float corners[4][3], const float texcoords[4][2]);
     void Get_Cursor_Position(int* x, int* y) const;
+    // Puts the cursor at client pixel (x, y); nothing without a window.
+    void Set_Cursor_Position(int x, int y);
     void Swap_Buffers();
     void Set_Icon();
 

@@ -71,7 +71,8 @@ void Platform_Show_Cursor(bool show);
 // Cursor in client pixels of `window`, origin top left (may lie outside the client area).
 void Platform_Cursor_Position(Platform_Window* window, int* x, int* y);
 void Platform_Set_Cursor_Position(Platform_Window* window, int x, int y);
-// Mouse buttons now: bit 0 left, bit 1 right, bit 2 middle.
+// Mouse buttons held now, or pressed since the last call: bit 0 left, bit 1 right,
+// bit 2 middle.
 unsigned Platform_Mouse_Buttons();
 
 // ---- Message boxes ----------------------------------------------------------------------

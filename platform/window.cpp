@@ -21,6 +21,25 @@ namespace {
 bool Quit_Pending = false;
 int Quit_Status = 0;
 
+// Mouse buttons pressed since the last poll. The game polls the buttons once a frame, so
+// a press and release within one frame (a quick tap) would otherwise never be seen.
+unsigned Buttons_Pressed_Since_Poll = 0;
+
+unsigned Button_Bit(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT: return 1u;
+        case SDL_BUTTON_RIGHT: return 2u;
+        case SDL_BUTTON_MIDDLE: return 4u;
+        default: return 0u;
+    }
+}
+
+// Runs as SDL queues each event, before the one-event-per-frame message step.
+int SDLCALL Watch_Buttons(void*, SDL_Event* event) {
+    if (event->type == SDL_MOUSEBUTTONDOWN) Buttons_Pressed_Since_Poll |= Button_Bit(event->button.button);
+    return 0;
+}
+
 struct Key_Name {
     SDL_Keycode key;
     int vk;
@@ -151,6 +170,7 @@ bool Platform_Video_Init(std::string* error) {
     }
     // The cursor is polled; queued motion events would delay keys behind them.
     SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+    SDL_AddEventWatch(Watch_Buttons, nullptr);
     SDL_DisableScreenSaver();
     return true;
 }
@@ -286,8 +306,14 @@ void Platform_Show_Cursor(bool show) {
 }
 
 void Platform_Cursor_Position(Platform_Window* window, int* x, int* y) {
-    // Polled from the display server, like the Windows cursor query, so it never lags
-    // behind the one-event-per-frame message step.
+    // Over the window, SDL's own record is current (it follows every motion, including
+    // warps, even though motion events are not queued); elsewhere the display server is
+    // asked, so a cursor outside the window still has a position.
+    if (window != nullptr && SDL_GetMouseFocus() == window->sdl) {
+        SDL_PumpEvents();
+        SDL_GetMouseState(x, y);
+        return;
+    }
     int gx = 0, gy = 0, wx = 0, wy = 0;
     SDL_GetGlobalMouseState(&gx, &gy);
     if (window != nullptr) SDL_GetWindowPosition(window->sdl, &wx, &wy);
@@ -302,7 +328,9 @@ void Platform_Set_Cursor_Position(Platform_Window* window, int x, int y) {
 unsigned Platform_Mouse_Buttons() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return 0;
     Uint32 state = SDL_GetGlobalMouseState(nullptr, nullptr);
-    unsigned buttons = 0;
+    // A button pressed since the last poll counts as down once, even if already released.
+    unsigned buttons = Buttons_Pressed_Since_Poll;
+    Buttons_Pressed_Since_Poll = 0;
     if (state & SDL_BUTTON(SDL_BUTTON_LEFT)) buttons |= 1u;
     if (state & SDL_BUTTON(SDL_BUTTON_RIGHT)) buttons |= 2u;
     if (state & SDL_BUTTON(SDL_BUTTON_MIDDLE)) buttons |= 4u;

@@ -6,6 +6,13 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "engine/input_devices.h"
+#include "engine/io.h"
+#include "engine/model_gl.h"
+#include "frontend/frontend_context.h"
+#include "frontend/match_keys.h"
+#include "frontend/match_screen.h"
+#include "game/match_rules.h"
 #include "platform/platform.h"
 #include "shell/log.h"
 #include "shell/os_name.h"
@@ -20,7 +27,7 @@ const char kProductName[] = "Tindral";
 const char kBanner[] = "Tindral :: Version 1.65";
 
 std::string Data_Folder_Create() {
-    std::string folder = Platform_Special_Folder(FOLDER_APPDATA) + "/Tindral";
+    std::string folder = Data_Folder_Path();
     Platform_Create_Directory(Platform_Special_Folder(FOLDER_APPDATA).c_str());
     Platform_Create_Directory(folder.c_str());
     return folder;
@@ -34,21 +41,62 @@ std::string Log_Path() { return Data_Folder_Create() + "/log.dat"; }
 
 // ---- The process-wide objects, in construction order ----------------------------------
 CTarvelWindow Game_Window(100.0f, 800.0f, Log_Path().c_str(), kBanner);
+CTarvelAudio Game_Audio(6);
+Camera Game_Camera;
+Match The_Match;
 CTarvelTimer Frame_Timer;
+Menu_State Menu;
 Screen_Fader Fader;
 App_Paths Paths;
 
 int Screen_State = SCREEN_EXIT;
-int Match_Phase = PHASE_NEW;
+Game_Settings Settings;
+High_Score_Table High_Scores_A;
+High_Score_Table High_Scores_B;
 bool Controller_Available[9] = {};
 
 namespace {
+
+CTarvelIO Game_IO;
+Window_Input_Devices Window_Devices(Game_Window);
+Window_Texture_Source Window_Textures(Game_Window);
+
+// What the simulation reaches of the rest of the program.
+Match_Context Simulation{&Settings,      &High_Scores_A, &High_Scores_B, &Window_Textures,
+                         &Game_Audio,    &Window_Devices, true,
+                         [] { Frame_Timer.Tick(); }};
+
+void Arena_Setup() { Match_Setup(The_Match, Simulation); }
+
+// What the screens read and change.
+Frontend_Context Screens{Game_Window,
+                         The_Match,
+                         Settings,
+                         High_Scores_A,
+                         High_Scores_B,
+                         Game_Camera,
+                         Fader,
+                         Fade_Start,
+                         Screen_State,
+                         Paths.Player_Name,
+                         Paths.OS_Name,
+                         Paths.Config_File,
+                         Frame_Timer.Elapsed,
+                         Game_IO,
+                         TINDRAL_WEB_HOST,
+                         {},
+                         &Menu,
+                         &Window_Devices,
+                         &Game_Audio,
+                         Controller_Available,
+                         Arena_Setup,
+                         {}};
 
 // The fader's effects on the rest of the game.
 class Game_Fader_Host : public Fader_Host {
 public:
     void Timer_Tick() override { Frame_Timer.Tick(); }
-    void Match_Setup() override {}
+    void Match_Setup() override { Arena_Setup(); }
     void Request_Quit() override { Game_Window.Quit = true; }
     void Draw_Veil(float opacity) override {
         static const float kCorners[4][3] = {{0, 100, 0}, {100, 100, 0}, {100, 0, 0}, {0, 0, 0}};
@@ -80,8 +128,33 @@ void Controllers_Detect() {
     }
 }
 
+const char* const kTextureFiles[16] = {
+    "font_old.png",           "font_new.png",
+    "arrow.png",              "ground.png",
+    "wall.png",               "wall_net.png",
+    "menu_footer_1.png",      "menu_footer_2.png",
+    "menu_intro.png",         "menu_text_continue.png",
+    "menu_text_current_level.png", "menu_text_exit.png",
+    "menu_text_new_game.png", "menu_text_options.png",
+    "menu_text_users.png",    "menu_text_website.png",
+};
+
+const char* const kSoundFiles[6] = {
+    "menu_change.ogg",        "menu_select.ogg",        "game_goal.ogg",
+    "game_sphere_paddle.ogg", "game_sphere_sphere.ogg", "game_sphere_wall.ogg",
+};
+
 bool Game_Resources_Load() {
     Controllers_Detect();
+    High_Score_Table_Reset(High_Scores_A);
+    High_Score_Table_Reset(High_Scores_B);
+    if (!Game_Window.Font_List_Load("font_list.txt")) return false;
+    for (int index = 0; index < 16; ++index) {
+        if (Game_Window.Texture_Load(kTextureFiles[index], index) == -1) return false;
+    }
+    for (int channel = 0; channel < 6; ++channel) {
+        if (!Game_Audio.Load(channel, kSoundFiles[channel], false)) return false;
+    }
     return true;
 }
 
@@ -117,16 +190,27 @@ void Intro_Draw() {
 void Frame_Active() {
     switch (Screen_State) {
         case SCREEN_INTRO: Intro_Draw(); break;
-        case SCREEN_MENU: break;
-        case SCREEN_MATCH: break;
+        case SCREEN_MENU:
+            Menu_Input_Step(Screens);
+            Menu_Screen_Step(Screens);
+            break;
+        case SCREEN_MATCH:
+            Match_Screen_Draw(Screens);
+            if (The_Match.phase != PHASE_SUSPENDED) {
+                Match_Step(The_Match, Simulation, Frame_Timer.Get_Elapsed());
+            }
+            Match_Keys_Step(Screens);
+            break;
         default: break;
     }
-    Fader.Fade_Update(Fader_Effects, Screen_State, Match_Phase, Frame_Timer.Get_Elapsed());
+    Fader.Fade_Update(Fader_Effects, Screen_State, The_Match.phase, Frame_Timer.Get_Elapsed());
     Game_Window.Swap_Buffers();
 }
 
 void Frame_Inactive() {
     // Nothing steps, takes input or fades while another program has the focus.
+    if (Screen_State == SCREEN_MENU) Menu_Screen_Step(Screens);
+    if (Screen_State == SCREEN_MATCH) Match_Screen_Draw(Screens);
     Game_Window.Swap_Buffers();
     Platform_Sleep(100);
 }
@@ -166,14 +250,18 @@ int Tindral_Main() {
     Game_Window.Set_Icon();
 
     if (!Game_Resources_Load()) Resources_Failed();
+    Settings_Load(Paths.Config_File.c_str(), Settings, High_Scores_A, High_Scores_B);
     Log_Write(Engine_Log, 0, "Game resources initialized [%s]", Paths.OS_Name.c_str());
+    Camera_Place(Game_Camera, Settings.CameraView);
     Lighting_Init();
+    Menu_Layout_Set(Menu.layout);
     Paths.Player_Name.clear();
-    Match_Phase = PHASE_NEW;
+    The_Match.phase = PHASE_NEW;
     Frame_Timer.Tick();
     Fade_Start(SCREEN_EXIT, SCREEN_INTRO, 2.0f);
 
     while (!Game_Window.Quit) {
+        Game_Audio.Update();
         Frame_Timer.Tick();
         Game_Window.Handle_Messages();
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -187,6 +275,7 @@ int Tindral_Main() {
     }
 
     Platform_Instance_Unlock();
+    Settings_Save(Paths.Config_File.c_str(), Settings, High_Scores_A, High_Scores_B);
     // A quit message carries the exit status; a fade into the exit screen ends normally.
     return Game_Window.Message.type == MSG_QUIT ? static_cast<int>(Game_Window.Message.wparam) : 0;
 }

@@ -1,12 +1,18 @@
 // The game's process-wide objects and its entry point. They are defined in app.cpp in
 // the order the game needs them: built in that order before main runs, destroyed in
-// reverse after it returns, so the window (and with it the log) lives longest.
+// reverse after it returns, so the window (and with it the log) lives longest and the
+// sound device closes before it.
 #pragma once
 
 #include <string>
 
+#include "audio/audio.h"
 #include "engine/window.h"
+#include "frontend/camera.h"
+#include "frontend/menu.h"
+#include "game/match.h"
 #include "shell/fader.h"
+#include "shell/settings.h"
 #include "shell/timer.h"
 
 struct App_Paths {
@@ -18,12 +24,18 @@ struct App_Paths {
 };
 
 extern CTarvelWindow Game_Window;
+extern CTarvelAudio Game_Audio;
+extern Camera Game_Camera;
+extern Match The_Match;  // also holds the side controllers and the arena's models
 extern CTarvelTimer Frame_Timer;
+extern Menu_State Menu;  // the buttons, the anchors and the menu's mouse controller
 extern Screen_Fader Fader;
 extern App_Paths Paths;
 
 extern int Screen_State;
-extern int Match_Phase;
+extern Game_Settings Settings;
+extern High_Score_Table High_Scores_A;
+extern High_Score_Table High_Scores_B;
 // Indexed by controller code 1..8 (entry 0 unused).
 extern bool Controller_Available[9];
 

@@ -2,8 +2,9 @@
 // the black midpoint of a fade.
 #pragma once
 
+#include "game/match_phase.h"
+
 enum Screen_State_Value { SCREEN_EXIT = 0, SCREEN_INTRO = 1, SCREEN_MENU = 2, SCREEN_MATCH = 3 };
-enum Match_Phase_Value { PHASE_RUNNING = 0, PHASE_SUSPENDED = 1, PHASE_NEW = 2 };
 
 // What a fade changes outside itself.
 class Fader_Host {

@@ -9,7 +9,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from tindral_driver import Game, activate, read_text, geometry, press, run, wait_for, windows_named  # noqa: E402
+from tindral_driver import (Frame, Game, activate, geometry, press, read_text, run, wait_for,
+                            windows_named)  # noqa: E402
 
 PROGRAM = sys.argv[1]
 WEB_HOST = sys.argv[2]
@@ -43,6 +44,35 @@ class Spine(unittest.TestCase):
         self.assertIn("program specified minimum size: 1438 by 1079", hints)
         self.assertIn("program specified maximum size: 1438 by 1079", hints)
         time.sleep(1.0)
+        game.close()
+        self.assertEqual(game.wait(), 0)
+
+    def test_fades_from_black_through_the_intro_to_the_menu(self):
+        game = self.game()
+        window = game.main_window()
+        x, y, w, h = geometry(window)
+        # The intro image fills the square (30, 30)-(70, 70) of the 2-D space, around the
+        # centre; the options block's grey rows stand at the upper right in the menu.
+        centre = (x + w // 2 - 20, y + h // 2 - 20, 40, 40)
+        options = (x + int(w * 0.62), y + int(h * 0.215), 40, 12)
+        start = time.monotonic()
+        samples = []
+        while time.monotonic() - start < 12.0 and not (samples and samples[-1][2] > 0.3):
+            t = time.monotonic() - start
+            frame = Frame()
+            samples.append((t, frame.mean_brightness(*centre), frame.mean_brightness(*options)))
+        first = samples[0]
+        self.assertLess(first[1], 0.02, "the first frames are black")
+        intro = [t for t, c, o in samples if c > 0.1 and o < 0.1]
+        menu = [t for t, c, o in samples if o > 0.3]
+        self.assertTrue(intro, f"the intro never showed: {samples}")
+        self.assertTrue(menu, f"the menu never showed: {samples}")
+        # The exact halves are the fader's unit tests' business; here the screens must
+        # come in order, the intro well within its first three seconds and the menu
+        # only after the intro has been up for a while.
+        self.assertLess(intro[0], 4.0)
+        self.assertGreater(menu[0], intro[0] + 1.0)
+        self.assertTrue(all(t < menu[0] for t in intro), "the intro does not come back")
         game.close()
         self.assertEqual(game.wait(), 0)
 

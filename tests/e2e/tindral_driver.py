@@ -2,9 +2,11 @@
 screenshot, close it the way a user does. Used by the end-to-end tests, which run inside
 tests/e2e/xvfb_run.sh (an Xvfb screen of 1600 x 1200 with the openbox window manager)."""
 
+import math
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -71,6 +73,39 @@ def mean_brightness(png, x, y, w, h):
     return float(out)
 
 
+class Frame:
+    """The whole screen at one moment, grabbed with xwd (much faster than a PNG
+    screenshot, so fades can be sampled several times a second)."""
+
+    def __init__(self):
+        data = subprocess.run(["xwd", "-root", "-silent"], check=True,
+                              capture_output=True).stdout
+        fields = struct.unpack(">25I", data[:100])
+        header_size, ncolors = fields[0], fields[19]
+        self.width, self.height = fields[4], fields[5]
+        self.bytes_per_line = fields[12]
+        self.lsb_first = fields[7] == 0
+        # Xvfb may dump 3-byte pixels on padded lines: the pixel size is bits_per_pixel.
+        self.step = fields[11] // 8
+        if self.step not in (3, 4):
+            raise AssertionError(f"unexpected screen format: {fields}")
+        self.pixels = data[header_size + 12 * ncolors:]
+
+    def pixel(self, x, y):
+        """(r, g, b), 0..255."""
+        i = y * self.bytes_per_line + self.step * x
+        b0, b1, b2 = self.pixels[i:i + 3]
+        return (b2, b1, b0) if self.lsb_first else (b0, b1, b2)
+
+    def mean_brightness(self, x, y, w, h):
+        """Mean grey level (0..1) of a rectangle."""
+        total = 0
+        for yy in range(y, y + h):
+            for xx in range(x, x + w):
+                total += sum(self.pixel(xx, yy))
+        return total / (3 * 255 * w * h)
+
+
 def read_text(path):
     with open(path, encoding="latin-1") as f:
         return f.read()
@@ -95,6 +130,12 @@ class Game:
         env = dict(os.environ)
         env["XDG_DATA_HOME"] = self.data_home
         env["SDL_VIDEODRIVER"] = "x11"
+        if "ALSOFT_CONF" not in env:
+            # No sound card here: OpenAL's null output keeps the device and its sources.
+            conf = os.path.join(self.data_home, "alsoft.conf")
+            with open(conf, "w") as f:
+                f.write("[general]\ndrivers = null\n")
+            env["ALSOFT_CONF"] = conf
         return env
 
     def start(self):
@@ -142,3 +183,38 @@ class Game:
             self.stderr.close()
         if self.own_home:
             shutil.rmtree(self.data_home, ignore_errors=True)
+
+
+# ---- The menu's 2-D space and the mouse ------------------------------------------------
+# The 2-D mode views the plane 120 units away through a 45 degree lens, stretched over the
+# whole client area, so 0..100 spans slightly less than the window (about 0.3..99.7).
+_MENU_SPAN = 2.0 * 120.0 * math.tan(math.radians(22.5))
+
+
+def menu_point(client, x, y):
+    """Root pixel of the 2-D point (x, y), y up, on the client area (cx, cy, w, h)."""
+    cx, cy, w, h = client
+    return (cx + round(w * (0.5 + (x - 50.0) / _MENU_SPAN)),
+            cy + round(h * (0.5 - (y - 50.0) / _MENU_SPAN)))
+
+
+def menu_box(client, x0, y0, x1, y1):
+    """Root rectangle (x, y, w, h) of the 2-D rectangle (x0, y0)-(x1, y1)."""
+    left, bottom = menu_point(client, x0, y0)
+    right, top = menu_point(client, x1, y1)
+    return left, top, right - left, bottom - top
+
+
+def move_to(point):
+    """Moves the pointer to a root pixel."""
+    run("xdotool", "mousemove", str(point[0]), str(point[1]))
+
+
+def click_at(point, hold=0.0):
+    """A player's click at a root pixel: by default a quick tap (press and release within
+    one frame), which the game must not lose; `hold` keeps the button down longer."""
+    if hold <= 0.0:
+        run("xdotool", "mousemove", str(point[0]), str(point[1]), "click", "1")
+    else:
+        run("xdotool", "mousemove", str(point[0]), str(point[1]), "mousedown", "1",
+            "sleep", str(hold), "mouseup", "1")

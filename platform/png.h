@@ -1,0 +1,27 @@
+// PNG files: the stand-in for the GDI+ decoder that the texture table uses, and the
+// encoder that the asset generator writes its textures with.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// A decoded image: 32-bit pixels in B, G, R, A byte order, rows bottom first (the first
+// row is the image's bottom row, the order OpenGL takes texture rows in). Width and
+// height are 0 when nothing could be decoded.
+struct Png_Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bgra;
+};
+
+// Decodes `path`. A missing file, a file that is not a PNG or a damaged PNG gives an
+// image of 0 x 0 with no pixels; nothing is reported.
+Png_Image Png_Decode_File(const char* path);
+
+// Encodes `rgba` (width x height pixels in R, G, B, A byte order, top row first) as a
+// PNG in memory. False (and `out` empty) for a non-positive size or an encoder failure.
+bool Png_Encode_RGBA(int width, int height, const std::uint8_t* rgba,
+                     std::vector<std::uint8_t>* out);
+
+// Writes the PNG of `rgba` to `path`; false when it cannot be encoded or written.
+bool Png_Write_RGBA(const char* path, int width, int height, const std::uint8_t* rgba);

@@ -1,0 +1,386 @@
+"""The game played from start to finish in a real window, with a player's mouse clicks and
+key presses only: the menu's rows and buttons, a match suspended and continued, leaving,
+and a whole "High Score" run with a name typed into the tables. What happened is read
+back from the screen, from config.dat written by the game and from its exit status.
+Run inside tests/e2e/xvfb_run.sh.
+Usage: game_e2e.py PROGRAM WEB_HOST
+With TINDRAL_SHOTS_DIR set, the screenshots a person would look at are kept there."""
+
+import os
+import re
+import stat
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from tindral_driver import (Game, activate, click_at, geometry, menu_box,  # noqa: E402
+                            menu_point, move_to, press, read_text, run, screenshot, wait_for)
+
+PROGRAM = sys.argv[1] if len(sys.argv) > 1 else ""
+WEB_HOST = sys.argv[2] if len(sys.argv) > 2 else ""
+SHOTS = os.environ.get("TINDRAL_SHOTS_DIR")
+
+# Where a player aims, in the menu's 2-D space (0..100, y up).
+LEFT_ARROWS = (16.7, 83.3)
+RIGHT_ARROWS = (39.85, 83.3)
+SOUND_ROW, CAMERA_ROW, UPLOAD_ROW = (65.0, 83.3), (65.0, 79.9), (65.0, 76.5)
+BOTTOM_ROW = (70.0, 62.5)
+NEW_GAME, CONTINUE, WEBSITE, EXIT = (25.8, 16.85), (45.45, 16.85), (63.75, 16.85), (79.15, 16.85)
+EMPTY_SPACE = (50.0, 60.0)
+
+# What is looked at, as 2-D rectangles.
+LEVEL_BLOCK_CORNER = (43.0, 82.0)          # grey once the menu shows
+LEVEL_NAME = (19.6, 81.8, 36.9, 84.8)      # between the arrows
+SOUND_ROW_BOX = (56.6, 81.8, 80.2, 84.8)
+BOTTOM_VALUE = (68.4, 61.0, 86.7, 64.0)    # the controller name, right-aligned
+NEW_GAME_LABEL = (19.7, 15.2, 39.0, 18.1)
+CONTINUE_LABEL = (40.4, 15.2, 55.0, 18.1)
+NEW_GAME_FILL = (20.0, 18.3, 32.2, 18.6)   # inside the button, above its label
+CLOCK = (2.5, 92.8, 22.0, 97.2)
+TABLE_A_SPHERES = (19.0, 36.7, 25.0, 38.3)  # first row, right-aligned at 25
+TABLE_B_TIME = (54.0, 36.7, 60.75, 38.3)    # first row, right-aligned at 60.75
+MENU_TABLES = (10.0, 25.0, 95.0, 46.0)
+END_TABLE_ROW = (10.0, 53.6, 95.0, 56.4)    # the end screen's first table row
+
+
+class Screen:
+    """The whole screen at one moment, from xwd's dump of the root window. Pixels take
+    bits_per_pixel / 8 bytes each; lines may be padded beyond that."""
+
+    def __init__(self):
+        dump = subprocess.run(["xwd", "-root", "-silent"], check=True,
+                              capture_output=True).stdout
+        fields = struct.unpack(">25I", dump[:100])
+        header_size, byte_order, bits_per_pixel = fields[0], fields[7], fields[11]
+        self.width, self.height, self.line = fields[4], fields[5], fields[12]
+        self.step = bits_per_pixel // 8
+        if self.step not in (3, 4) or self.step * self.width > self.line:
+            raise AssertionError(f"unexpected screen format: {fields}")
+        self.lsb_first = byte_order == 0
+        self.data = dump[header_size + 12 * fields[19]:]
+
+    def pixel(self, x, y):
+        """(r, g, b), 0..255."""
+        i = y * self.line + self.step * x
+        b0, b1, b2 = self.data[i:i + 3]
+        return (b2, b1, b0) if self.lsb_first else (b0, b1, b2)
+
+
+def pixels(frame, box):
+    x, y, w, h = box
+    return [[frame.pixel(xx, yy) for xx in range(x, x + w)] for yy in range(y, y + h)]
+
+
+def count(frame, box, test):
+    return sum(1 for row in pixels(frame, box) for p in row if test(p))
+
+
+def is_white(p):
+    return min(p) > 225
+
+
+def is_grey(p):
+    return all(abs(c - 128) <= 8 for c in p)
+
+
+def is_green(p):
+    return p[1] > 90 and p[0] < 60 and p[2] < 60
+
+
+def is_orange(p):
+    return p[0] > 150 and p[1] < 90 and p[2] < 60
+
+
+def is_text_on_grey(p):
+    return any(abs(c - 128) > 60 for c in p)
+
+
+def left_edge(frame, box, test):
+    """The first column of `box` holding a pixel that passes `test` (None: none)."""
+    rows = pixels(frame, box)
+    for i in range(box[2]):
+        if any(test(row[i]) for row in rows):
+            return i
+    return None
+
+
+def glyph(frame, box, index):
+    """The bright mask of the index-th glyph of a line of light text on a dark ground,
+    glyphs being runs of columns that hold a bright pixel."""
+    rows = pixels(frame, box)
+    lit = [any(max(row[i]) > 128 for row in rows) for i in range(box[2])]
+    runs, start = [], None
+    for i, on in enumerate(lit + [False]):
+        if on and start is None:
+            start = i
+        elif not on and start is not None:
+            runs.append((start, i))
+            start = None
+    if len(runs) <= index:
+        return None
+    a, b = runs[index]
+    return tuple(tuple(max(row[i]) > 128 for i in range(a, b)) for row in rows)
+
+
+def config_values(path):
+    values = {}
+    for line in read_text(path).splitlines():
+        m = re.match(r"^(\w+) = (.*)$", line)
+        if m:
+            values[m.group(1)] = m.group(2)
+    return values
+
+
+class Played(unittest.TestCase):
+    def setUp(self):
+        self.games = []
+
+    def tearDown(self):
+        for game in self.games:
+            game.cleanup()
+
+    # ---- helpers ------------------------------------------------------------------------
+
+    def start(self, config=None, env=None):
+        game = Game(PROGRAM)
+        self.games.append(game)
+        if config is not None:
+            os.makedirs(os.path.join(game.data_home, "Tindral"), exist_ok=True)
+            with open(game.data_file("config.dat"), "w") as f:
+                f.write(config)
+        if env:
+            base = game.env
+            game.env = lambda: {**base(), **env}
+        game.start()
+        self.window = game.main_window()
+        activate(self.window)
+        self.client = geometry(self.window)
+        move_to(self.at(EMPTY_SPACE))
+        wait_for(lambda: is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 40, 0.25,
+                 "the menu")
+        time.sleep(0.3)
+        return game
+
+    def at(self, point):
+        return menu_point(self.client, *point)
+
+    def box(self, rect):
+        return menu_box(self.client, *rect)
+
+    def frame(self):
+        return Screen()
+
+    def click(self, point, settle=0.4):
+        click_at(self.at(point))
+        time.sleep(settle)
+
+    def shot(self, name):
+        if not SHOTS:
+            return
+        os.makedirs(SHOTS, exist_ok=True)
+        whole = os.path.join(SHOTS, name + "-screen.png")
+        screenshot(whole)
+        x, y, w, h = self.client
+        run("convert", whole, "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+            os.path.join(SHOTS, name + ".png"))
+        os.remove(whole)
+
+    def crop(self, rect, frame=None):
+        return tuple(map(tuple, pixels(frame or self.frame(), self.box(rect))))
+
+    def live_view(self, frame):
+        cx, cy, w, h = self.client
+        x, y = int(0.145 * w), int(0.542 * h)
+        size_w, size_h = int(0.276 * w), int(0.276 * h)
+        return tuple(map(tuple, pixels(frame, (cx + x, cy + h - y - size_h, size_w, size_h))))
+
+    def wait_for_menu_gone(self):
+        wait_for(lambda: not is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 15,
+                 0.1, "the menu to fade out")
+
+    # ---- the menu, a suspended match, leaving --------------------------------------------
+
+    def test_menu_walkthrough(self):
+        bin_dir = tempfile.mkdtemp(prefix="tindral-browser-")
+        opened = os.path.join(bin_dir, "opened.txt")
+        browser = os.path.join(bin_dir, "xdg-open")
+        with open(browser, "w") as f:
+            f.write(f'#!/bin/sh\necho "$@" >> "{opened}"\n')
+        os.chmod(browser, stat.S_IRWXU)
+        game = self.start(env={"PATH": bin_dir + ":" + os.environ["PATH"]})
+
+        idle = self.frame()
+        self.shot("menu_idle")
+        self.assertEqual(count(idle, self.box(SOUND_ROW_BOX), is_white), 0)
+        # No match to continue: its label is dimmed, New game's is white.
+        self.assertGreater(count(idle, self.box(NEW_GAME_LABEL), is_white), 50)
+        self.assertEqual(count(idle, self.box(CONTINUE_LABEL), lambda p: max(p) > 100), 0)
+        self.assertEqual(count(idle, self.box(NEW_GAME_FILL), is_green), 0)
+
+        # Hovering a row turns its texts white; hovering a button fills it from the left.
+        move_to(self.at(SOUND_ROW))
+        time.sleep(0.5)
+        self.assertGreater(count(self.frame(), self.box(SOUND_ROW_BOX), is_white), 30)
+        move_to(self.at(NEW_GAME))
+        time.sleep(0.8)
+        hovered = self.frame()
+        self.shot("menu_hover")
+        self.assertEqual(count(hovered, self.box(SOUND_ROW_BOX), is_white), 0)
+        fill = self.box(NEW_GAME_FILL)
+        self.assertGreater(count(hovered, fill, is_green), 0.8 * fill[2] * fill[3])
+        move_to(self.at(EMPTY_SPACE))
+        time.sleep(0.8)
+        self.assertEqual(count(self.frame(), fill, is_green), 0)
+
+        # Levels: Countdown (300) -> (600) -> (900) -> High Score -> Timed (3 min), then
+        # the left arrows at Timed (3 min) give High Score again.
+        names = [self.crop(LEVEL_NAME)]
+        for arrows in (RIGHT_ARROWS, RIGHT_ARROWS, RIGHT_ARROWS, RIGHT_ARROWS, LEFT_ARROWS):
+            self.click(arrows)
+            names.append(self.crop(LEVEL_NAME))
+        self.assertEqual(len(set(names[:5])), 5, "each click shows another level")
+        self.assertEqual(names[5], names[3])
+        countdown_900 = names[2]
+
+        # The options, each toggled once.
+        for row in (SOUND_ROW, CAMERA_ROW, UPLOAD_ROW):
+            self.click(row)
+
+        # Bottom, with no joystick: Arrow keys -> W, A, S, D -> Computer -> None -> Arrow
+        # keys. The names are right-aligned, so a shorter one starts further right.
+        move_to(self.at(BOTTOM_ROW))
+        time.sleep(0.4)
+        shown = [self.crop(BOTTOM_VALUE)]
+        edges = [left_edge(self.frame(), self.box(BOTTOM_VALUE), is_text_on_grey)]
+        for _ in range(4):
+            self.click(BOTTOM_ROW)
+            frame = self.frame()
+            shown.append(self.crop(BOTTOM_VALUE, frame))
+            edges.append(left_edge(frame, self.box(BOTTOM_VALUE), is_text_on_grey))
+        self.assertNotIn(None, edges)
+        self.assertNotEqual(shown[1], shown[0])                # W, A, S, D
+        self.assertGreater(edges[2], edges[1] + 20)            # Computer is shorter
+        self.assertGreater(edges[3], edges[2] + 20)            # None shorter still
+        self.assertEqual(shown[4], shown[0])                   # Arrow keys again
+        self.click(BOTTOM_ROW)                                 # W, A, S, D to keep
+
+        # New game: the menu fades out and a "High Score" run starts with its clock.
+        self.click(NEW_GAME, settle=0.0)
+        self.wait_for_menu_gone()
+        time.sleep(1.5)
+        started = self.frame()
+        self.shot("match_running")
+        time.sleep(1.0)
+        self.assertNotEqual(self.crop(CLOCK), self.crop(CLOCK, started), "the clock runs")
+        fresh_tens = glyph(started, self.box(CLOCK), 2)  # "2:2x.x": the seconds' tens
+        self.assertIsNotNone(fresh_tens)
+
+        # Once the clock is below 2:20, Escape suspends the match ("2:1x.x").
+        def below_20():
+            tens = glyph(self.frame(), self.box(CLOCK), 2)
+            return tens if tens is not None and tens != fresh_tens else None
+        before_tens = wait_for(below_20, 40, 0.2, "the clock to pass 2:20")
+        press("Escape")
+        wait_for(lambda: is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 15, 0.1,
+                 "the menu after Escape")
+        time.sleep(0.8)
+        suspended = self.frame()
+        self.shot("menu_suspended")
+        self.assertGreater(count(suspended, self.box(CONTINUE_LABEL), is_white), 50,
+                           "Continue is live")
+        time.sleep(1.0)
+        self.assertEqual(self.live_view(self.frame()), self.live_view(suspended),
+                         "the suspended match stands still in the live view")
+
+        # Continue: the same match goes on, its clock where it stopped.
+        self.click(CONTINUE, settle=0.0)
+        self.wait_for_menu_gone()
+        time.sleep(1.2)
+        resumed = self.frame()
+        self.assertEqual(glyph(resumed, self.box(CLOCK), 2), before_tens)
+        time.sleep(1.0)
+        self.assertNotEqual(self.crop(CLOCK), self.crop(CLOCK, resumed), "running again")
+
+        # Back in the menu: one step left from High Score shows Countdown (900) again.
+        press("Escape")
+        wait_for(lambda: is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 15, 0.1,
+                 "the menu after the second Escape")
+        time.sleep(0.8)
+        self.click(LEFT_ARROWS)
+        self.assertEqual(self.crop(LEVEL_NAME), countdown_900)
+
+        # Website opens the maker's page in the browser; the menu stays.
+        self.click(WEBSITE)
+        wait_for(lambda: os.path.exists(opened), 10, 0.1, "the browser")
+        self.assertEqual(read_text(opened).split(), [f"http://{WEB_HOST}/tindral/"])
+        self.assertTrue(is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))))
+
+        # Exit fades out and ends the program normally; the settings are in config.dat.
+        self.click(EXIT, settle=0.0)
+        self.assertEqual(game.wait(20), 0)
+        values = config_values(game.data_file("config.dat"))
+        self.assertEqual({k: values.get(k) for k in (
+            "Level", "Sound", "CameraView", "UploadHighScores", "Top", "Bottom", "Left",
+            "Right")}, {"Level": "5", "Sound": "1", "CameraView": "0",
+                        "UploadHighScores": "0", "Top": "7", "Bottom": "2", "Left": "7",
+                        "Right": "7"})
+
+    # ---- a whole "High Score" run --------------------------------------------------------
+
+    def test_high_score_run_enters_both_tables(self):
+        # The computer plays Bottom; uploads are off so that nothing leaves the machine.
+        game = self.start(config="CameraView = 1\nLevel = 6\nSound = 0\n"
+                                 "UploadHighScores = 0\nTop = 7\nBottom = 7\nLeft = 7\n"
+                                 "Right = 7\n")
+        menu = self.frame()
+        self.assertEqual(count(menu, self.box(TABLE_A_SPHERES), is_orange), 0)
+        self.assertEqual(count(menu, self.box(TABLE_B_TIME), is_orange), 0)
+
+        self.click(NEW_GAME, settle=0.0)
+        self.wait_for_menu_gone()
+        started = time.monotonic()
+        # 150 seconds later the end screen shows the run in green in both tables.
+        time.sleep(140.0)
+        wait_for(lambda: count(self.frame(), self.box(END_TABLE_ROW), is_green) > 40, 40, 1.0,
+                 "the end of the run")
+        self.assertGreater(time.monotonic() - started, 145.0)
+        self.shot("high_score_end")
+
+        for key in ("shift+a", "n", "n", "7"):
+            press(key)
+            time.sleep(0.15)
+        time.sleep(0.3)
+        press("Return")
+        wait_for(lambda: is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 15, 0.2,
+                 "the menu after the run")
+        time.sleep(0.8)
+        tables = self.frame()
+        self.shot("menu_high_scores")
+        self.assertGreater(count(tables, self.box(TABLE_A_SPHERES), is_orange), 5)
+        self.assertGreater(count(tables, self.box(TABLE_B_TIME), is_orange), 5)
+        self.assertEqual(count(tables, self.box(MENU_TABLES), is_green), 0,
+                         "the menu shows no row as new")
+
+        # Saved when Enter was pressed, before leaving.
+        saved = config_values(game.data_file("config.dat"))
+        a = saved.get("High_Score_1A", "").split(" = ")
+        b = saved.get("High_Score_1B", "").split(" = ")
+        self.assertEqual(a[0], "Ann7")
+        self.assertEqual(a, b)
+        self.assertGreaterEqual(int(a[1]), 0)
+        self.assertGreater(float(a[2]), 0.0)
+        self.assertLessEqual(float(a[2]), 150.5)
+        self.assertNotIn("High_Score_2A", saved)
+
+        self.click(EXIT, settle=0.0)
+        self.assertEqual(game.wait(20), 0)
+        self.assertEqual(config_values(game.data_file("config.dat")).get("High_Score_1A"),
+                         saved["High_Score_1A"])
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[3:])

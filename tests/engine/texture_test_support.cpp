@@ -1,0 +1,85 @@
+#include "tests/engine/texture_test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "engine/pak.h"
+#include "platform/png.h"
+
+void Texture_Fixture::SetUp() {
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    previous_directory_ = cwd;
+    folder = std::make_unique<Temp_Dir>();
+    ASSERT_EQ(chdir(folder->Path().c_str()), 0);
+    mkdir("data", 0755);
+    log_path = *folder / "log.dat";
+    window = std::make_unique<CTarvelWindow>(100.0f, 800.0f, log_path.c_str(), nullptr);
+    ASSERT_TRUE(window->GL_Create_Window("Texture test", 64, 64, 16, false, false, false, true));
+}
+
+void Texture_Fixture::TearDown() {
+    window.reset();
+    if (!previous_directory_.empty()) {
+        EXPECT_EQ(chdir(previous_directory_.c_str()), 0);
+    }
+    folder.reset();
+}
+
+std::string Texture_Fixture::Png_Bytes(int width, int height,
+                                       const std::vector<std::uint32_t>& rgba) {
+    std::vector<std::uint8_t> pixels;
+    for (std::uint32_t p : rgba) {
+        pixels.push_back(std::uint8_t(p >> 24));
+        pixels.push_back(std::uint8_t(p >> 16));
+        pixels.push_back(std::uint8_t(p >> 8));
+        pixels.push_back(std::uint8_t(p));
+    }
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(Png_Encode_RGBA(width, height, pixels.data(), &bytes));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string Texture_Fixture::Png_Bytes(int width, int height) {
+    return Png_Bytes(width, height,
+                     std::vector<std::uint32_t>(size_t(width) * height, 0x808080FFu));
+}
+
+void Texture_Fixture::Write_Archive(
+    const std::vector<std::pair<std::string, std::string>>& members) {
+    std::vector<Pak_Input> inputs;
+    for (const auto& [name, data] : members) {
+        inputs.push_back(Pak_Input{name, std::vector<std::uint8_t>(data.begin(), data.end())});
+    }
+    ASSERT_TRUE(Pak_Write("data/textures.pak", inputs));
+}
+
+void Texture_Fixture::Use_Built_Archive() {
+    std::string bytes = Read_File(std::string(TINDRAL_DATA_DIR) + "/textures.pak");
+    ASSERT_FALSE(bytes.empty()) << "the build's data/textures.pak is missing";
+    Write_File("data/textures.pak", bytes);
+}
+
+std::vector<std::string> Texture_Fixture::Log_Entries() const {
+    // Entries look like " \cfN\f0 hh:mm:ss :: TEXT\cf0\f1\par", N = level + 1.
+    std::string log = Read_File(log_path);
+    std::vector<std::string> out;
+    const std::string start = " \\cf", end = "\\cf0\\f1\\par";
+    for (size_t at = log.find(start); at != std::string::npos; at = log.find(start, at + 1)) {
+        if (at + 20 > log.size() || log[at + 5] != '\\') continue;
+        size_t text = at + 4 + 1 + 4 + 8 + 4;  // " \cf", N, "\f0 ", hh:mm:ss, " :: "
+        size_t stop = log.find(end, text);
+        if (stop == std::string::npos) break;
+        int level = log[at + 4] - '1';
+        out.push_back(std::to_string(level) + ":" + log.substr(text, stop - text));
+    }
+    return out;
+}
+
+int Texture_Fixture::Log_Count(int level, const std::string& text) const {
+    int count = 0;
+    for (const std::string& e : Log_Entries()) count += e == std::to_string(level) + ":" + text;
+    return count;
+}

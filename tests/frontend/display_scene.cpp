@@ -1,0 +1,146 @@
+#include "tests/frontend/display_scene.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "frontend/match_keys.h"
+#include "frontend/match_screen.h"
+#include "platform/platform.h"
+#include "shell/os_name.h"
+
+namespace {
+
+const char* const Texture_Files[16] = {
+    "font_old.png",
+    "font_new.png",
+    "arrow.png",
+    "ground.png",
+    "wall.png",
+    "wall_net.png",
+    "menu_footer_1.png",
+    "menu_footer_2.png",
+    "menu_intro.png",
+    "menu_text_continue.png",
+    "menu_text_current_level.png",
+    "menu_text_exit.png",
+    "menu_text_new_game.png",
+    "menu_text_options.png",
+    "menu_text_users.png",
+    "menu_text_website.png",
+};
+
+// The start-up lighting of the game.
+void Lighting_Init() {
+    static const float Position[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    static const float Ambient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    static const float Specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    static const float Model_Ambient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glLightfv(GL_LIGHT0, GL_POSITION, Position);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, Ambient);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, Specular);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, Model_Ambient);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_COLOR_MATERIAL);
+}
+
+}  // namespace
+
+Display_Scene::Display_Scene(const std::string& log_path) {
+    window = std::make_unique<CTarvelWindow>(
+        100.0f, 800.0f, log_path.empty() ? nullptr : log_path.c_str(), "Display scene");
+    High_Score_Table_Reset(table_a);
+    High_Score_Table_Reset(table_b);
+    context.reset(new Frontend_Context{
+        .window = *window,
+        .match = match,
+        .settings = settings,
+        .table_a = table_a,
+        .table_b = table_b,
+        .camera = camera,
+        .fader = fader,
+        .fade_start = [this](int from, int to,
+                             float seconds) { fader.Fade_Start(host_, from, to, seconds); },
+        .screen_state = screen_state,
+        .player_name = player_name,
+        .os_name = os_name,
+        .config_file = config_file,
+        .elapsed = elapsed,
+        .io = io,
+        .upload_host = "127.0.0.1:9",
+        .local_seconds = [this] { return local_seconds; },
+    });
+    fader.From = SCREEN_MENU;
+    fader.To = SCREEN_MATCH;
+}
+
+Display_Scene::~Display_Scene() {
+    context.reset();
+    window.reset();
+}
+
+bool Display_Scene::Open() {
+    std::string error;
+    if (!Platform_Video_Init(&error)) {
+        std::fprintf(stderr, "no display: %s\n", error.c_str());
+        return false;
+    }
+    Window_Size_From_Screen(Platform_Virtual_Screen_Height(), &window->Width, &window->Height);
+    if (!window->GL_Create_Window("Tindral - display", window->Width, window->Height, 16, false,
+                                  false, true, true)) {
+        std::fprintf(stderr, "no window\n");
+        return false;
+    }
+    if (!window->Font_List_Load("font_list.txt")) {
+        std::fprintf(stderr, "no font list\n");
+        return false;
+    }
+    for (int i = 0; i < 16; ++i) {
+        if (window->Texture_Load(Texture_Files[i], i) != i) {
+            std::fprintf(stderr, "texture %s did not load\n", Texture_Files[i]);
+            return false;
+        }
+    }
+    Lighting_Init();
+    textures_ = std::make_unique<Window_Texture_Source>(*window);
+    match_context_.settings = &settings;
+    match_context_.table_a = &table_a;
+    match_context_.table_b = &table_b;
+    match_context_.textures = textures_.get();
+    Camera_Place(camera, settings.CameraView);
+    return true;
+}
+
+void Display_Scene::Setup(int level) {
+    settings.Level = level;
+    Match_Setup(match, match_context_);
+    match.phase = PHASE_RUNNING;
+}
+
+void Display_Scene::Simulate(float seconds, float dt) {
+    int ranking[Side_Count];
+    for (float t = 0.0f; t < seconds; t += dt) {
+        if (match.phase != PHASE_SUSPENDED) Match_Step(match, match_context_, dt);
+        Timed_End_Rule(match, true, ranking);
+        Countdown_End_Rule(match, true, ranking);
+        High_Score_End_Rule(match, true);
+    }
+}
+
+void Display_Scene::Frame(float dt) {
+    window->Handle_Messages();
+    elapsed = dt;
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    Match_Screen_Draw(*context);
+    Match_Keys_Step(*context);
+}
+
+void Display_Scene::Pixel(int x, int y, unsigned char rgb[3]) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+}

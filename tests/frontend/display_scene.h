@@ -1,0 +1,65 @@
+// The match display in a real window: the game's textures and models from the program
+// folder's archives, the start-up lighting, and the objects the front end works on. Used
+// by the GL test and by the screenshot program, both run under Xvfb.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/io.h"
+#include "engine/model_gl.h"
+#include "engine/window.h"
+#include "frontend/frontend_context.h"
+#include "game/match_rules.h"
+
+class Display_Scene {
+  public:
+    // `log_path` may be empty (no log).
+    explicit Display_Scene(const std::string& log_path);
+    ~Display_Scene();
+
+    // Opens the window sized from the screen as the game does and loads the font list and
+    // the sixteen textures from data/textures.pak in the current directory. False with a
+    // message on standard error when anything fails.
+    bool Open();
+
+    // Builds a match for `level` with the side controllers in `settings`; the phase ends
+    // at PHASE_RUNNING, as on the match screen after the fade.
+    void Setup(int level);
+    // Steps the simulation for `seconds` in frames of `dt`, applying the end rules as the
+    // drawing would (without drawing).
+    void Simulate(float seconds, float dt = 1.0f / 60.0f);
+    // Clears, draws one match-screen frame with `dt` as the frame's elapsed time and runs
+    // the match keys, as the main loop does. Window messages are handled first.
+    void Frame(float dt);
+    // Swaps the buffers: the frame drawn last shows.
+    void Show() { window->Swap_Buffers(); }
+    // The back buffer's pixel at window coordinates (x from the left, y from the bottom).
+    void Pixel(int x, int y, unsigned char rgb[3]);
+
+    std::unique_ptr<CTarvelWindow> window;
+    Match match;
+    Game_Settings settings;
+    High_Score_Table table_a;
+    High_Score_Table table_b;
+    Camera camera;
+    Screen_Fader fader;
+    int screen_state = SCREEN_MATCH;
+    std::string player_name;
+    std::string os_name = "Unknown";
+    std::string config_file;
+    float elapsed = 0.0f;
+    CTarvelIO io;
+    std::unique_ptr<Frontend_Context> context;
+    int local_seconds = 4;  // even: the name cursor shows
+
+  private:
+    class Quiet_Host : public Fader_Host {
+        void Timer_Tick() override {}
+        void Match_Setup() override {}
+        void Request_Quit() override {}
+        void Draw_Veil(float) override {}
+    } host_;
+    std::unique_ptr<Window_Texture_Source> textures_;
+    Match_Context match_context_;
+};

@@ -1,0 +1,68 @@
+// Shared by the simulation tests: scratch folders, the working folder, the event log
+// read back as text, and the model files of a small arena written as fixtures.
+#pragma once
+
+#include <string>
+
+// A fresh folder under $TMPDIR (or /tmp), removed with its contents on destruction.
+class Scratch_Folder {
+  public:
+    Scratch_Folder();
+    ~Scratch_Folder();
+    Scratch_Folder(const Scratch_Folder&) = delete;
+    Scratch_Folder& operator=(const Scratch_Folder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Makes `folder` the current directory (the loaders read relative paths) until destroyed.
+class Working_Folder {
+  public:
+    explicit Working_Folder(const std::string& folder);
+    ~Working_Folder();
+    Working_Folder(const Working_Folder&) = delete;
+    Working_Folder& operator=(const Working_Folder&) = delete;
+
+  private:
+    std::string previous_;
+};
+
+// Points Engine_Log at a fresh log in `folder` for its lifetime.
+class Log_Capture {
+  public:
+    explicit Log_Capture(const std::string& folder);
+    ~Log_Capture();
+    Log_Capture(const Log_Capture&) = delete;
+    Log_Capture& operator=(const Log_Capture&) = delete;
+    // Everything written so far.
+    std::string Text() const;
+
+  private:
+    std::string path_;
+};
+
+std::string Read_Text(const std::string& path);  // empty when missing
+void Write_Text(const std::string& path, const std::string& text);
+bool File_Exists(const std::string& path);
+
+// Goal-mouth corners of the fixture wall (x, y of the floor point; the top ring point
+// index + 49 stands above it at z 50).
+constexpr float Fixture_Mouth_Half_Width = 30.0f;
+constexpr float Fixture_Mouth_Line = 185.0f;
+
+// Model files of a small arena (version 0.5, one texture each):
+// "ground.dat": a 400 x 400 square of two triangles;
+// "wall.dat": 98 points (floor ring 0..48, top ring 49..97 above it) whose goal-mouth
+//   corners 10, 11, 22, 23, 34, 35, 46, 47 stand at +-30 across the mouth and 185 out,
+//   with one goal sensor (key 2) and one wall face (key 1) per side;
+// "paddle.dat": a 40 x 10 plate, long along x;
+// "sphere.dat": a pyramid of radius 10.
+std::string Fixture_Ground();
+std::string Fixture_Wall();
+std::string Fixture_Paddle();
+std::string Fixture_Sphere();
+// Writes the four files as loose files into `folder`.
+void Write_Arena_Models(const std::string& folder);

@@ -1,0 +1,458 @@
+// Sphere physics on models built in code: the edge search, the bounce, the sphere pairs,
+// the paddle, wall and goal-sensor rules, escapes, and the sounds they play.
+#include "game/physics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "game/match_rules.h"
+#include "tests/game/game_test_support.h"
+#include "tests/game/physics_test_support.h"
+
+namespace {
+
+constexpr float kNear = 1e-3f;
+
+void Expect_Vector_Near(Vector actual, Vector expected, float tolerance) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+TEST(Physics_Closest_Point, InnerPointsEndsAndSlantedEdges) {
+    struct Case {
+        Vector a, b, p, expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 0}, {10, 0, 0}, {5, 5, 3}, {5, 0, 3}},       // inner point, P's height
+        {{0, 0, 0}, {10, 0, 0}, {-3, 4, 3}, {0, 0, 0}},      // before A: A itself
+        {{0, 0, 0}, {10, 0, 0}, {12, -1, 3}, {10, 0, 0}},    // beyond B: B itself
+        {{10, 0, 0}, {0, 0, 0}, {5, 5, 0}, {5, 0, 0}},       // the edge the other way
+        {{0, 0, 0}, {10, 10, 0}, {10, 0, 0}, {5, 5, 0}},     // slanted
+        {{-4, 3, 0}, {-4, -9, 0}, {1, -2, 7}, {-4, -2, 7}},  // running towards -Y
+    };
+    for (const Case& c : cases) {
+        Vector result = Closest_Point_On_Edge(c.a, c.b, c.p);
+        Expect_Vector_Near(result, c.expected, 1e-4f);
+    }
+}
+
+TEST(Physics_Collide_Edges, NearestEdgeWithinTheRadiusIsTheContact) {
+    // Heading 45 towards two walls: the nearer one (above, y = 4) turns it to 315, the
+    // one to the right (x = 8) would turn it to 135.
+    CTarvelModel wall = Edge_Model({{{8, -30, 0}, {8, 30, 0}}, {{-30, 4, 0}, {30, 4, 0}}});
+    CTarvelModel sphere = Bare_Sphere({0, 0, 10}, {70.71068f, 70.71068f, 0});
+    ASSERT_TRUE(Collide_Edges(sphere, wall, 1, true));
+    EXPECT_NEAR(Heading_Of(sphere.velocity), 315.0f, kNear);
+    EXPECT_NEAR(Vector_Length(sphere.velocity), 100.0f, kNear);
+
+    CTarvelModel far = Edge_Model({{{-30, 10.5f, 0}, {30, 10.5f, 0}}});
+    CTarvelModel untouched = Bare_Sphere({0, 0, 10}, {0, 100, 0});
+    EXPECT_FALSE(Collide_Edges(untouched, far, 1, true));
+    Expect_Vector_Near(untouched.velocity, {0, 100, 0}, 0);
+}
+
+TEST(Physics_Collide_Edges, EqualDistancesTakeTheFirstEdgeFound) {
+    // Both edges end nearest the sphere at a corner exactly 6 away: above at (0, 6) and to
+    // the right at (6, 0). The first in triangle order is the contact.
+    const Test_Edge above = {{0, 6, 0}, {0, 30, 0}};
+    const Test_Edge right = {{6, 0, 0}, {30, 0, 0}};
+    struct Case {
+        std::vector<Test_Edge> edges;
+        float heading_after;
+    };
+    const Case cases[] = {{{above, right}, 315.0f}, {{right, above}, 135.0f}};
+    for (const Case& c : cases) {
+        CTarvelModel wall = Edge_Model(c.edges);
+        CTarvelModel sphere = Bare_Sphere({0, 0, 10}, {70.71068f, 70.71068f, 0});
+        ASSERT_TRUE(Collide_Edges(sphere, wall, 1, true));
+        EXPECT_NEAR(Heading_Of(sphere.velocity), c.heading_after, kNear);
+    }
+}
+
+TEST(Physics_Collide_Edges, OnlyFloorEdgesOfTheAskedKeyCount) {
+    struct Case {
+        float z_a, z_b;
+        int edge_key, asked_key;
+        bool respond;
+        bool contact, turned;
+    };
+    const Case cases[] = {
+        {0.0f, 0.0f, 1, 1, true, true, true},
+        {0.1f, 0.1f, 1, 1, true, true, true},    // at the height limit
+        {0.0f, 0.2f, 1, 1, true, false, false},  // one end above it
+        {0.0f, 0.0f, 2, 1, true, false, false},  // another key
+        {0.0f, 0.0f, 2, -1, true, true, true},   // any key
+        {0.0f, 0.0f, 1, 1, false, true, false},  // found, not answered
+    };
+    for (const Case& c : cases) {
+        CTarvelModel wall = Edge_Model({{{-30, 5, c.z_a}, {30, 5, c.z_b}, c.edge_key}});
+        CTarvelModel sphere = Bare_Sphere({0, 0, 10}, {0, 100, 0});
+        EXPECT_EQ(Collide_Edges(sphere, wall, c.asked_key, c.respond), c.contact)
+            << c.z_b << " " << c.edge_key << " " << c.asked_key;
+        EXPECT_EQ(sphere.velocity.y < 0, c.turned) << c.z_b << " " << c.edge_key;
+    }
+}
+
+TEST(Physics_Bounce, MirrorsAboutTheTangentAndPushesOutOfTheOverlap) {
+    // Straight at a wall 8 away: reversed, then moved back 2 along the old path and 2 on
+    // along the new one.
+    CTarvelModel head_on = Bare_Sphere({0, 0, 10}, {100, 0, 0});
+    Bounce(head_on, {8, 0, 0});
+    Expect_Vector_Near(head_on.velocity, {-100, 0, 0}, kNear);
+    Expect_Vector_Near(head_on.position, {-4, 0, 10}, kNear);
+
+    // At 45 degrees under a wall above: leaves at 315 with the same speed.
+    CTarvelModel slanted = Bare_Sphere({0, 0, 10}, {70.71068f, 70.71068f, 0});
+    Bounce(slanted, {0, 9, 0});
+    EXPECT_NEAR(Heading_Of(slanted.velocity), 315.0f, kNear);
+    EXPECT_NEAR(Vector_Length(slanted.velocity), 100.0f, kNear);
+
+    // Already leaving: neither turned nor pushed.
+    CTarvelModel leaving = Bare_Sphere({0, 0, 10}, {-30, -100, 0});
+    Bounce(leaving, {0, 7, 0});
+    Expect_Vector_Near(leaving.velocity, {-30, -100, 0}, 0);
+    Expect_Vector_Near(leaving.position, {0, 0, 10}, 0);
+}
+
+TEST(Physics_Collide_Spheres, ElasticExchangeOnlyWhileClosing) {
+    CTarvelModel a = Bare_Sphere({0, 0, 10}, {100, 0, 0});
+    CTarvelModel b = Bare_Sphere({25, 0, 10}, {-100, 0, 0});
+    EXPECT_FALSE(Collide_Spheres(a, b, 0.01f, true));  // 25 apart: no contact
+
+    b.position = Vector_Set(18, 0, 10);
+    EXPECT_TRUE(Collide_Spheres(a, b, 0.01f, false));  // contact, no answer
+    Expect_Vector_Near(a.velocity, {100, 0, 0}, 0);
+
+    EXPECT_TRUE(Collide_Spheres(a, b, 0.01f, true));  // closing: exchanged
+    Expect_Vector_Near(a.velocity, {-100, 0, 0}, kNear);
+    Expect_Vector_Near(b.velocity, {100, 0, 0}, kNear);
+
+    EXPECT_TRUE(Collide_Spheres(a, b, 0.01f, true));  // now separating: left alone
+    Expect_Vector_Near(a.velocity, {-100, 0, 0}, kNear);
+    Expect_Vector_Near(b.velocity, {100, 0, 0}, kNear);
+}
+
+// A match built in code: no walls unless a test adds them, every side open, the sound on.
+class Physics_Step_Test : public ::testing::Test {
+  protected:
+    Physics_Step_Test() {
+        settings.Sound = 1;
+        context.settings = &settings;
+        context.sound = &sounds;
+        match.phase = PHASE_RUNNING;
+        match.mode_family = FAMILY_TIMED;
+        match.sphere_speed = 200.0f;
+        match.sphere_count = 0;
+    }
+    int Add_Sphere(Vector position, Vector velocity, bool parked = false) {
+        Sphere& sphere = match.spheres[match.sphere_count];
+        sphere.model = Bare_Sphere(position, velocity);
+        sphere.parked = parked;
+        sphere.launch_timer = parked ? 2.0f : -1.0f;
+        return match.sphere_count++;
+    }
+    CTarvelModel& Model(int i) { return match.spheres[i].model; }
+
+    Game_Settings settings;
+    Recording_Sound_Player sounds;
+    Match_Context context;
+    Match match;
+};
+
+TEST_F(Physics_Step_Test, OverlappingSeparatingSpheresKeepVelocitiesButSoundEveryStep) {
+    Add_Sphere({0, 0, 10}, {-200, 0, 0});
+    Add_Sphere({12, 0, 10}, {200, 0, 0});
+    Physics_Step(match, context, 0.01f);  // 16 apart
+    Physics_Step(match, context, 0.01f);  // 20 apart: still touching
+    Physics_Step(match, context, 0.01f);  // 24 apart
+    EXPECT_EQ(sounds.Count(SOUND_SPHERE_SPHERE), 2);
+    Expect_Vector_Near(Model(0).velocity, {-200, 0, 0}, kNear);
+    Expect_Vector_Near(Model(1).velocity, {200, 0, 0}, kNear);
+    EXPECT_NEAR(Model(0).position.x, -6.0f, kNear);
+    EXPECT_NEAR(Model(1).position.x, 18.0f, kNear);
+}
+
+TEST_F(Physics_Step_Test, SphereSpeedIsRestoredAfterEveryContact) {
+    // Two spheres closing at different speeds both leave at sphere_speed.
+    Add_Sphere({0, 0, 10}, {50, 0, 0});
+    Add_Sphere({19, 3, 10}, {-300, 0, 0});
+    Physics_Step(match, context, 0.001f);
+    EXPECT_EQ(sounds.Count(SOUND_SPHERE_SPHERE), 1);
+    EXPECT_NEAR(Vector_Length(Model(0).velocity), 200.0f, kNear);
+    EXPECT_NEAR(Vector_Length(Model(1).velocity), 200.0f, kNear);
+}
+
+TEST_F(Physics_Step_Test, MovingSphereBouncesOffAParkedOneAsIfHeadOn) {
+    for (bool parked_first : {false, true}) {
+        match.sphere_count = 0;
+        sounds.played.clear();
+        Vector parked_velocity;
+        Vector_From_Polar(parked_velocity, 200.0f, 0.0f, 77.0f);
+        int moving = -1, parked = -1;
+        if (parked_first) {
+            parked = Add_Sphere({18, 0, 10}, parked_velocity, true);
+            moving = Add_Sphere({0, 0, 10}, {200, 0, 0});
+        } else {
+            moving = Add_Sphere({0, 0, 10}, {200, 0, 0});
+            parked = Add_Sphere({18, 0, 10}, parked_velocity, true);
+        }
+        Physics_Step(match, context, 0.01f);
+        Expect_Vector_Near(Model(moving).velocity, {-200, 0, 0}, kNear);
+        Expect_Vector_Near(Model(parked).position, {18, 0, 10}, 0);
+        EXPECT_NEAR(Heading_Of(Model(parked).velocity), 77.0f, kNear);
+        EXPECT_NEAR(Vector_Length(Model(parked).velocity), 200.0f, kNear);
+        EXPECT_TRUE(match.spheres[parked].parked);
+        EXPECT_EQ(sounds.Count(SOUND_SPHERE_SPHERE), 1) << parked_first;
+    }
+}
+
+TEST_F(Physics_Step_Test, WallTouchPlaysItsSoundAndTurnsOnlyAnApproachingSphere) {
+    match.wall = Edge_Model({{{-50, 5, 0}, {50, 5, 0}, 1}});
+    struct Case {
+        float vy;
+        Vector velocity_after, position_after;
+    };
+    const Case cases[] = {
+        {-200, {0, -200, 0}, {0, -2, 10}},  // moving away: untouched, but it sounds
+        {200, {0, -200, 0}, {0, -12, 10}},  // approaching: turned and pushed out
+    };
+    for (const Case& c : cases) {
+        match.sphere_count = 0;
+        sounds.played.clear();
+        Add_Sphere({0, 0, 10}, {0, c.vy, 0});
+        Physics_Step(match, context, 0.01f);
+        Expect_Vector_Near(Model(0).velocity, c.velocity_after, kNear);
+        Expect_Vector_Near(Model(0).position, c.position_after, kNear);
+        EXPECT_EQ(sounds.played, std::vector<int>{SOUND_SPHERE_WALL});
+    }
+}
+
+TEST_F(Physics_Step_Test, NoSoundUnlessTheSettingIsOne) {
+    match.wall = Edge_Model({{{-50, 5, 0}, {50, 5, 0}, 1}});
+    for (int sound : {0, 2}) {
+        settings.Sound = sound;
+        match.sphere_count = 0;
+        Add_Sphere({0, 0, 10}, {0, 200, 0});
+        Physics_Step(match, context, 0.01f);
+        EXPECT_LT(Model(0).velocity.y, 0.0f);  // it still bounced
+    }
+    EXPECT_TRUE(sounds.played.empty());
+    Match_Context silent;  // no settings at all
+    silent.sound = &sounds;
+    match.sphere_count = 0;
+    Add_Sphere({0, 0, 10}, {0, 200, 0});
+    Physics_Step(match, silent, 0.01f);
+    EXPECT_TRUE(sounds.played.empty());
+}
+
+TEST_F(Physics_Step_Test, GoalSensorsParkForTheFirstOpenSideInOrder) {
+    struct Case {
+        Vector start, velocity;
+        float sensor_y;  // a key-2 edge along x from 100 to 200 (or mirrored)
+        std::set<int> closed;
+        int goal_side;  // -1: bounced, not parked
+    };
+    const Case cases[] = {
+        {{0, 178, 10}, {0, 200, 0}, 185, {}, SIDE_TOP},
+        {{0, 178, 10}, {0, 200, 0}, 185, {SIDE_TOP}, -1},  // a closed goal is a wall
+        {{165, 165, 10}, {0, 200, 0}, 172, {}, SIDE_TOP},
+        {{165, 165, 10}, {0, 200, 0}, 172, {SIDE_TOP}, SIDE_RIGHT},
+        {{165, 165, 10}, {0, 200, 0}, 172, {SIDE_TOP, SIDE_RIGHT}, -1},
+        {{-165, -165, 10}, {0, -200, 0}, -172, {}, SIDE_BOTTOM},
+        {{-165, -165, 10}, {0, -200, 0}, -172, {SIDE_BOTTOM}, SIDE_LEFT},
+    };
+    for (const Case& c : cases) {
+        const float x0 = c.start.x < 0 ? -200.0f : (c.start.x > 0 ? 100.0f : -30.0f);
+        const float x1 = c.start.x < 0 ? -100.0f : (c.start.x > 0 ? 200.0f : 30.0f);
+        match.wall = Edge_Model({{{x0, c.sensor_y, 0}, {x1, c.sensor_y, 0}, 2}});
+        for (int s = 0; s < Side_Count; ++s) match.sides[s].closed = c.closed.count(s) > 0;
+        match.last_goal_side = -1;
+        match.sphere_count = 0;
+        sounds.played.clear();
+        Add_Sphere(c.start, c.velocity);
+        Physics_Step(match, context, 0.01f);
+        const std::string label =
+            std::to_string(c.start.x) + " closed " + std::to_string(c.closed.size());
+        EXPECT_EQ(match.last_goal_side, c.goal_side) << label;
+        EXPECT_EQ(match.spheres[0].parked, c.goal_side >= 0) << label;
+        EXPECT_EQ(sounds.Count(SOUND_GOAL), c.goal_side >= 0 ? 1 : 0) << label;
+        EXPECT_EQ(sounds.Count(SOUND_SPHERE_WALL), 0) << label;
+        // The sensor bounces the sphere either way.
+        EXPECT_LT(Model(0).velocity.y * c.velocity.y, 0.0f) << label;
+    }
+}
+
+TEST_F(Physics_Step_Test, PaddlesOfOpenSidesOnlyBounceAndSound) {
+    Side& bottom = match.sides[SIDE_BOTTOM];
+    bottom.paddle = Edge_Model({{{-30, -125, 0}, {30, -125, 0}}});
+    bottom.paddle.position = Vector_Set(0, -130, 0);
+    bottom.paddle.radius = 32.0f;
+    for (bool closed : {false, true}) {
+        bottom.closed = closed;
+        match.sphere_count = 0;
+        sounds.played.clear();
+        Add_Sphere({0, -115, 10}, {0, -200, 0});
+        Physics_Step(match, context, 0.01f);
+        EXPECT_EQ(sounds.Count(SOUND_SPHERE_PADDLE), closed ? 0 : 1);
+        EXPECT_EQ(Model(0).velocity.y > 0, !closed);
+    }
+}
+
+TEST_F(Physics_Step_Test, AHugeStepThroughAWallEndsParkedBeyondTheBound) {
+    match.wall = Edge_Model({{{150, -100, 0}, {150, 100, 0}}});
+    Add_Sphere({0, 0, 10}, {200, 0, 0});
+    Physics_Step(match, context, 1.5f);  // lands at x 300, past the wall
+    EXPECT_TRUE(match.spheres[0].parked);
+    EXPECT_EQ(match.last_goal_side, -1);
+    EXPECT_TRUE(sounds.played.empty());
+
+    // One step short of the bound it still flies.
+    match.sphere_count = 0;
+    Add_Sphere({0, 0, 10}, {200, 0, 0});
+    Physics_Step(match, context, 1.09f);  // x 218
+    EXPECT_FALSE(match.spheres[0].parked);
+}
+
+TEST_F(Physics_Step_Test, RollingTurnsTheMeshButNotThePath) {
+    match.sphere_count = 0;
+    Add_Sphere({0, 0, 10}, {200, 0, 0});
+    CTarvelModel& model = Model(0);
+    Add_Flat_Triangle(model, {10, 0, 10}, {0, 10, 10}, {0, 0, 20}, 0);
+    const Vector top_before = model.points[2].position;
+    Physics_Step(match, context, 0.01f);
+    Expect_Vector_Near(model.position, {2, 0, 10}, kNear);
+    Expect_Vector_Near(model.velocity, {200, 0, 0}, 0);
+    // Rolling towards +X carries the top point forward and down about the centre.
+    const Vector top = model.points[2].position;
+    EXPECT_GT(top.x, top_before.x + 2.0f);
+    EXPECT_NEAR(Distance(top, model.position), 10.0f, kNear);
+
+    context.animate_meshes = false;
+    const Vector still = model.points[2].position;
+    Physics_Step(match, context, 0.01f);
+    EXPECT_NEAR(model.points[2].position.x, still.x + 2.0f, kNear);  // carried, not turned
+    EXPECT_NEAR(model.points[2].position.z, still.z, kNear);
+}
+
+// Sphere updates reload "sphere.dat": these run on the fixture arena in a folder of
+// their own.
+class Sphere_Update_Test : public ::testing::Test {
+  protected:
+    Sphere_Update_Test() {
+        Write_Arena_Models(folder.Path());
+        settings.Sound = 1;
+        context.settings = &settings;
+        context.sound = &sounds;
+    }
+    // Mode 0 (three spheres, speed 200) with only sphere 0 in play and only Top open.
+    void Setup_Timed_With_Top_Only() {
+        settings.Level = 0;
+        settings.Side_Controller[SIDE_TOP] = CONTROLLER_ARROW_KEYS;
+        for (int s : {SIDE_BOTTOM, SIDE_LEFT, SIDE_RIGHT}) {
+            settings.Side_Controller[s] = CONTROLLER_NONE;
+        }
+        Match_Setup(match, context);
+        match.phase = PHASE_RUNNING;
+        match.sphere_count = 1;
+    }
+    void Fly(int index, Vector position, Vector velocity) {
+        Sphere& sphere = match.spheres[index];
+        sphere.parked = false;
+        sphere.launch_timer = -1.0f;
+        sphere.model.Move(Vector_Subtract(position, sphere.model.position), true);
+        sphere.model.velocity = velocity;
+    }
+
+    Scratch_Folder folder;
+    Working_Folder here{folder.Path()};
+    Game_Settings settings;
+    Recording_Sound_Player sounds;
+    Match_Context context;
+    Match match;
+};
+
+TEST_F(Sphere_Update_Test, AGoalParksRespawnsTheSameStepAndLaunchesThreeSecondsLater) {
+    Setup_Timed_With_Top_Only();
+    const Vector start = Sphere_Start_Position(FAMILY_TIMED, 0);
+    Fly(0, {0, 176, 10}, {0, 200, 0});
+    Match_Step(match, context, 1.0f / 60.0f);
+
+    Sphere& sphere = match.spheres[0];
+    EXPECT_EQ(sounds.Count(SOUND_GOAL), 1);
+    EXPECT_EQ(match.last_goal_side, SIDE_TOP);
+    EXPECT_EQ(match.sides[SIDE_TOP].score, 1.0f);
+    EXPECT_TRUE(sphere.parked);
+    EXPECT_EQ(sphere.launch_timer, Launch_Delay);
+    Expect_Vector_Near(sphere.model.position, start, 0);
+    // It keeps the heading the sensor's bounce gave it.
+    const float heading = Heading_Of(sphere.model.velocity);
+    EXPECT_NEAR(heading, 270.0f, kNear);
+
+    // Twelve quarter-second steps spin it by 750 degrees; the last one launches it.
+    for (int step = 1; step <= 12; ++step) {
+        Match_Step(match, context, 0.25f);
+        if (step < 12) {
+            ASSERT_TRUE(sphere.parked) << step;
+            Expect_Vector_Near(sphere.model.position, start, 0);
+        }
+    }
+    EXPECT_FALSE(sphere.parked);
+    EXPECT_EQ(sphere.launch_timer, -1.0f);
+    EXPECT_LT(Heading_Gap(Heading_Of(sphere.model.velocity), heading + 750.0f + 90.0f), 0.01f);
+    EXPECT_NEAR(Vector_Length(sphere.model.velocity), 200.0f, kNear);
+    EXPECT_EQ(match.sides[SIDE_TOP].score, 1.0f);  // charged once
+}
+
+TEST_F(Sphere_Update_Test, EscapesChargeTheLastSideThatConcededAndNobodyBeforeAnyGoal) {
+    for (int last_goal_side : {-1, int(SIDE_TOP)}) {
+        Setup_Timed_With_Top_Only();
+        match.last_goal_side = last_goal_side;
+        Fly(0, {0, 0, 10}, {-200, 0, 0});
+        Physics_Step(match, context, 1.5f);  // through the Left wall, out past the bound
+        ASSERT_TRUE(match.spheres[0].parked);
+        Sphere_Update(match, 0, context, 1.5f);
+        Expect_Vector_Near(match.spheres[0].model.position, Sphere_Start_Position(FAMILY_TIMED, 0),
+                           0);
+        EXPECT_EQ(match.spheres[0].launch_timer, Launch_Delay);
+        float goals = 0;
+        for (const Side& side : match.sides) goals += side.score;
+        EXPECT_EQ(goals, last_goal_side < 0 ? 0.0f : 1.0f);
+        EXPECT_EQ(sounds.Count(SOUND_GOAL), 0);
+    }
+}
+
+TEST_F(Sphere_Update_Test, NothingIsChargedOnceTheMatchIsOver) {
+    Setup_Timed_With_Top_Only();
+    match.phase = PHASE_NEW;
+    match.last_goal_side = SIDE_TOP;
+    match.spheres[0].launch_timer = -1.0f;  // parked by a goal
+    Sphere_Update(match, 0, context, 0.01f);
+    EXPECT_EQ(match.sides[SIDE_TOP].score, 0.0f);
+    EXPECT_EQ(match.spheres[0].launch_timer, Launch_Delay);
+}
+
+TEST(Sphere_Update, HighScoreKeepsBottomsBestTimeAtLeastItsOpenTime) {
+    Match match;
+    match.mode_family = FAMILY_HIGH_SCORE;
+    match.sphere_count = 1;
+    match.spheres[0].parked = false;  // a flying sphere: only the best time moves
+    Side& bottom = match.sides[SIDE_BOTTOM];
+    bottom.best_time = 5.0f;
+    bottom.open_time = 12.5f;
+    Match_Context context;
+    Sphere_Update(match, 0, context, 0.01f);
+    EXPECT_EQ(bottom.best_time, 12.5f);
+    bottom.open_time = 1.0f;
+    Sphere_Update(match, 0, context, 0.01f);
+    EXPECT_EQ(bottom.best_time, 12.5f);
+    match.mode_family = FAMILY_TIMED;
+    bottom.open_time = 20.0f;
+    Sphere_Update(match, 0, context, 0.01f);
+    EXPECT_EQ(bottom.best_time, 12.5f);
+}
+
+}  // namespace
