@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "shell/log.h"
 #include "shell/os_name.h"
+#include "engine/start_up_files.h"
 
 #ifndef TINDRAL_WEB_HOST
 #error "TINDRAL_WEB_HOST must name the maker's web host"
@@ -128,32 +129,16 @@ void Controllers_Detect() {
     }
 }
 
-const char* const kTextureFiles[16] = {
-    "font_old.png",           "font_new.png",
-    "arrow.png",              "ground.png",
-    "wall.png",               "wall_net.png",
-    "menu_footer_1.png",      "menu_footer_2.png",
-    "menu_intro.png",         "menu_text_continue.png",
-    "menu_text_current_level.png", "menu_text_exit.png",
-    "menu_text_new_game.png", "menu_text_options.png",
-    "menu_text_users.png",    "menu_text_website.png",
-};
-
-const char* const kSoundFiles[6] = {
-    "menu_change.ogg",        "menu_select.ogg",        "game_goal.ogg",
-    "game_sphere_paddle.ogg", "game_sphere_sphere.ogg", "game_sphere_wall.ogg",
-};
-
 bool Game_Resources_Load() {
     Controllers_Detect();
     High_Score_Table_Reset(High_Scores_A);
     High_Score_Table_Reset(High_Scores_B);
     if (!Game_Window.Font_List_Load("font_list.txt")) return false;
-    for (int index = 0; index < 16; ++index) {
-        if (Game_Window.Texture_Load(kTextureFiles[index], index) == -1) return false;
+    for (int index = 0; index < Start_Up_Texture_Count; ++index) {
+        if (Game_Window.Texture_Load(Start_Up_Textures[index], index) == -1) return false;
     }
-    for (int channel = 0; channel < 6; ++channel) {
-        if (!Game_Audio.Load(channel, kSoundFiles[channel], false)) return false;
+    for (int channel = 0; channel < Start_Up_Sound_Count; ++channel) {
+        if (!Game_Audio.Load(channel, Start_Up_Sounds[channel], false)) return false;
     }
     return true;
 }

@@ -13,25 +13,9 @@
 #include "platform/png.h"
 #include "tests/engine/texture_test_support.h"
 #include "tests/tools/assets_test_support.h"
+#include "engine/start_up_files.h"
 
 namespace {
-
-const char* const Start_Up_Textures[16] = {"font_old.png",
-                                           "font_new.png",
-                                           "arrow.png",
-                                           "ground.png",
-                                           "wall.png",
-                                           "wall_net.png",
-                                           "menu_footer_1.png",
-                                           "menu_footer_2.png",
-                                           "menu_intro.png",
-                                           "menu_text_continue.png",
-                                           "menu_text_current_level.png",
-                                           "menu_text_exit.png",
-                                           "menu_text_new_game.png",
-                                           "menu_text_options.png",
-                                           "menu_text_users.png",
-                                           "menu_text_website.png"};
 
 constexpr int Width = 1440, Height = 1080;
 

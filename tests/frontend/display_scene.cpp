@@ -8,27 +8,9 @@
 #include "frontend/match_screen.h"
 #include "platform/platform.h"
 #include "shell/os_name.h"
+#include "engine/start_up_files.h"
 
 namespace {
-
-const char* const Texture_Files[16] = {
-    "font_old.png",
-    "font_new.png",
-    "arrow.png",
-    "ground.png",
-    "wall.png",
-    "wall_net.png",
-    "menu_footer_1.png",
-    "menu_footer_2.png",
-    "menu_intro.png",
-    "menu_text_continue.png",
-    "menu_text_current_level.png",
-    "menu_text_exit.png",
-    "menu_text_new_game.png",
-    "menu_text_options.png",
-    "menu_text_users.png",
-    "menu_text_website.png",
-};
 
 // The start-up lighting of the game.
 void Lighting_Init() {
@@ -99,8 +81,8 @@ bool Display_Scene::Open() {
         return false;
     }
     for (int i = 0; i < 16; ++i) {
-        if (window->Texture_Load(Texture_Files[i], i) != i) {
-            std::fprintf(stderr, "texture %s did not load\n", Texture_Files[i]);
+        if (window->Texture_Load(Start_Up_Textures[i], i) != i) {
+            std::fprintf(stderr, "texture %s did not load\n", Start_Up_Textures[i]);
             return false;
         }
     }

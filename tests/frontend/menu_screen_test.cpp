@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/pak.h"
+#include "engine/start_up_files.h"
 #include "frontend/menu.h"
 #include "tests/frontend/menu_fixture.h"
 
@@ -45,23 +46,8 @@ class Menu_Screen : public ::testing::Test, public Menu_Fixture {
         previous_ = cwd;
         ASSERT_EQ(symlink(TINDRAL_DATA_DIR, (folder.Path() + "/data").c_str()), 0);
         ASSERT_EQ(chdir(folder.Path().c_str()), 0);
-        static const char* const files[16] = {"font_old.png",
-                                              "font_new.png",
-                                              "arrow.png",
-                                              "ground.png",
-                                              "wall.png",
-                                              "wall_net.png",
-                                              "menu_footer_1.png",
-                                              "menu_footer_2.png",
-                                              "menu_intro.png",
-                                              "menu_text_continue.png",
-                                              "menu_text_current_level.png",
-                                              "menu_text_exit.png",
-                                              "menu_text_new_game.png",
-                                              "menu_text_options.png",
-                                              "menu_text_users.png",
-                                              "menu_text_website.png"};
-        for (int i = 0; i < 16; ++i) ASSERT_EQ(window.Texture_Load(files[i], i), i) << files[i];
+        for (int i = 0; i < 16; ++i)
+            ASSERT_EQ(window.Texture_Load(Start_Up_Textures[i], i), i) << Start_Up_Textures[i];
         ASSERT_TRUE(window.Font_List_Load("font_list.txt"));
     }
 

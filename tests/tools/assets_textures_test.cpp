@@ -11,25 +11,9 @@
 #include "platform/png.h"
 #include "tests/engine/pak_test_support.h"
 #include "tests/tools/assets_test_support.h"
+#include "engine/start_up_files.h"
 
 namespace {
-
-const char* const Start_Up_Textures[16] = {"font_old.png",
-                                           "font_new.png",
-                                           "arrow.png",
-                                           "ground.png",
-                                           "wall.png",
-                                           "wall_net.png",
-                                           "menu_footer_1.png",
-                                           "menu_footer_2.png",
-                                           "menu_intro.png",
-                                           "menu_text_continue.png",
-                                           "menu_text_current_level.png",
-                                           "menu_text_exit.png",
-                                           "menu_text_new_game.png",
-                                           "menu_text_options.png",
-                                           "menu_text_users.png",
-                                           "menu_text_website.png"};
 
 Png_Image Decode_Member(const std::string& name) {
     Temp_Dir folder;
@@ -65,9 +49,7 @@ TEST(Assets_Textures, ArchivesHoldExactlyWhatTheGameLoads) {
               (std::set<std::string>{"ground.dat", "wall.dat", "paddle.dat", "sphere.dat"}));
     std::vector<std::string> sounds = Archive_Names("audio.pak");
     EXPECT_EQ(std::set<std::string>(sounds.begin(), sounds.end()),
-              (std::set<std::string>{"menu_change.ogg", "menu_select.ogg", "game_goal.ogg",
-                                     "game_sphere_paddle.ogg", "game_sphere_sphere.ogg",
-                                     "game_sphere_wall.ogg"}));
+              std::set<std::string>(std::begin(Start_Up_Sounds), std::end(Start_Up_Sounds)));
 }
 
 TEST(Assets_Textures, EveryPictureIsAPngWithPowerOfTwoSides) {
