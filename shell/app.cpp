@@ -9,6 +9,7 @@
 #include "engine/input_devices.h"
 #include "engine/io.h"
 #include "engine/model_gl.h"
+#include "engine/start_up_files.h"
 #include "frontend/frontend_context.h"
 #include "frontend/match_keys.h"
 #include "frontend/match_screen.h"
@@ -16,7 +17,6 @@
 #include "platform/platform.h"
 #include "shell/log.h"
 #include "shell/os_name.h"
-#include "engine/start_up_files.h"
 
 #ifndef TINDRAL_WEB_HOST
 #error "TINDRAL_WEB_HOST must name the maker's web host"
