@@ -8,6 +8,7 @@
 
 #include "engine/input_devices.h"
 #include "engine/io.h"
+#include "engine/lighting.h"
 #include "engine/model_gl.h"
 #include "engine/start_up_files.h"
 #include "frontend/frontend_context.h"
@@ -148,22 +149,6 @@ void Resources_Failed() {
     std::exit(1);
 }
 
-void Lighting_Init() {
-    static const float kPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    static const float kAmbient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    static const float kSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    static const float kModelAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glLightfv(GL_LIGHT0, GL_POSITION, kPosition);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, kAmbient);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, kSpecular);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, kModelAmbient);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_COLOR_MATERIAL);
-}
-
 void Intro_Draw() {
     static const float kCorners[4][3] = {{30, 30, 0}, {70, 30, 0}, {70, 70, 0}, {30, 70, 0}};
     static const float kTexcoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
@@ -238,7 +223,7 @@ int Tindral_Main() {
     Settings_Load(Paths.Config_File.c_str(), Settings, High_Scores_A, High_Scores_B);
     Log_Write(Engine_Log, 0, "Game resources initialized [%s]", Paths.OS_Name.c_str());
     Camera_Place(Game_Camera, Settings.CameraView);
-    Lighting_Init();
+    Game_Lighting_Init();
     Menu_Layout_Set(Menu.layout);
     Paths.Player_Name.clear();
     The_Match.phase = PHASE_NEW;

@@ -4,32 +4,12 @@
 
 #include <cstdio>
 
+#include "engine/lighting.h"
+#include "engine/start_up_files.h"
 #include "frontend/match_keys.h"
 #include "frontend/match_screen.h"
 #include "platform/platform.h"
 #include "shell/os_name.h"
-#include "engine/start_up_files.h"
-
-namespace {
-
-// The start-up lighting of the game.
-void Lighting_Init() {
-    static const float Position[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    static const float Ambient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    static const float Specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    static const float Model_Ambient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glLightfv(GL_LIGHT0, GL_POSITION, Position);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, Ambient);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, Specular);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, Model_Ambient);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_COLOR_MATERIAL);
-}
-
-}  // namespace
 
 Display_Scene::Display_Scene(const std::string& log_path) {
     window = std::make_unique<CTarvelWindow>(
@@ -86,7 +66,7 @@ bool Display_Scene::Open() {
             return false;
         }
     }
-    Lighting_Init();
+    Game_Lighting_Init();
     textures_ = std::make_unique<Window_Texture_Source>(*window);
     match_context_.settings = &settings;
     match_context_.table_a = &table_a;
