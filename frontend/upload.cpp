@@ -7,10 +7,6 @@
 #include "engine/io.h"
 #include "shell/log.h"
 
-#ifndef TINDRAL_WEB_HOST
-#error "TINDRAL_WEB_HOST must be defined by the build"
-#endif
-
 namespace {
 
 // The program version as the game holds it: a single-precision value.
@@ -45,10 +41,6 @@ std::string Query_Escape(const char* text) {
 }
 
 }  // namespace
-
-const char* Score_Upload_Host() {
-    return TINDRAL_WEB_HOST;
-}
 
 std::string Score_Upload_Url(const char* host, const char* name, float spheres, float best_time,
                              const char* os_name) {

@@ -6,9 +6,6 @@
 
 class CTarvelIO;
 
-// The maker's web host the game reports to (the build's TINDRAL_WEB_HOST, may carry :port).
-const char* Score_Upload_Host();
-
 // The request URL for a run: "http://" + `host` + "/accessTindral.php?..." with the time
 // `best_time` (B), the spheres allowed `spheres` (S, truncated), the player `name`, the check
 // value (truncate(B) * truncate(S) * length of `name` - 2) * 3 in wrapping 32-bit arithmetic,

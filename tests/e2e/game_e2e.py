@@ -7,89 +7,24 @@ Usage: game_e2e.py PROGRAM WEB_HOST
 With TINDRAL_SHOTS_DIR set, the screenshots a person would look at are kept there."""
 
 import os
-import re
 import stat
-import struct
-import subprocess
 import sys
 import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from tindral_driver import (Game, activate, click_at, geometry, menu_box,  # noqa: E402
-                            menu_point, move_to, press, read_text, run, screenshot, wait_for)
+from tindral_driver import (  # noqa: E402
+    BOTTOM_ROW, BOTTOM_VALUE, CAMERA_ROW, CLOCK, CONTINUE, CONTINUE_LABEL, EMPTY_SPACE,
+    END_TABLE_ROW, EXIT, LEFT_ARROWS, LEVEL_BLOCK_CORNER, LEVEL_NAME, MENU_TABLES, NEW_GAME,
+    NEW_GAME_FILL, NEW_GAME_LABEL, RIGHT_ARROWS, SOUND_ROW, SOUND_ROW_BOX, TABLE_A_SPHERES,
+    TABLE_B_TIME, UPLOAD_ROW, WEBSITE, Frame, Game, click_at, config_values, count,
+    is_green, is_grey, is_white, menu_box, menu_point, move_to, open_menu, pixels, press,
+    read_text, run, screenshot, wait_for)
 
 PROGRAM = sys.argv[1] if len(sys.argv) > 1 else ""
 WEB_HOST = sys.argv[2] if len(sys.argv) > 2 else ""
 SHOTS = os.environ.get("TINDRAL_SHOTS_DIR")
-
-# Where a player aims, in the menu's 2-D space (0..100, y up).
-LEFT_ARROWS = (16.7, 83.3)
-RIGHT_ARROWS = (39.85, 83.3)
-SOUND_ROW, CAMERA_ROW, UPLOAD_ROW = (65.0, 83.3), (65.0, 79.9), (65.0, 76.5)
-BOTTOM_ROW = (70.0, 62.5)
-NEW_GAME, CONTINUE, WEBSITE, EXIT = (25.8, 16.85), (45.45, 16.85), (63.75, 16.85), (79.15, 16.85)
-EMPTY_SPACE = (50.0, 60.0)
-
-# What is looked at, as 2-D rectangles.
-LEVEL_BLOCK_CORNER = (43.0, 82.0)          # grey once the menu shows
-LEVEL_NAME = (19.6, 81.8, 36.9, 84.8)      # between the arrows
-SOUND_ROW_BOX = (56.6, 81.8, 80.2, 84.8)
-BOTTOM_VALUE = (68.4, 61.0, 86.7, 64.0)    # the controller name, right-aligned
-NEW_GAME_LABEL = (19.7, 15.2, 39.0, 18.1)
-CONTINUE_LABEL = (40.4, 15.2, 55.0, 18.1)
-NEW_GAME_FILL = (20.0, 18.3, 32.2, 18.6)   # inside the button, above its label
-CLOCK = (2.5, 92.8, 22.0, 97.2)
-TABLE_A_SPHERES = (19.0, 36.7, 25.0, 38.3)  # first row, right-aligned at 25
-TABLE_B_TIME = (54.0, 36.7, 60.75, 38.3)    # first row, right-aligned at 60.75
-MENU_TABLES = (10.0, 25.0, 95.0, 46.0)
-END_TABLE_ROW = (10.0, 53.6, 95.0, 56.4)    # the end screen's first table row
-
-
-class Screen:
-    """The whole screen at one moment, from xwd's dump of the root window. Pixels take
-    bits_per_pixel / 8 bytes each; lines may be padded beyond that."""
-
-    def __init__(self):
-        dump = subprocess.run(["xwd", "-root", "-silent"], check=True,
-                              capture_output=True).stdout
-        fields = struct.unpack(">25I", dump[:100])
-        header_size, byte_order, bits_per_pixel = fields[0], fields[7], fields[11]
-        self.width, self.height, self.line = fields[4], fields[5], fields[12]
-        self.step = bits_per_pixel // 8
-        if self.step not in (3, 4) or self.step * self.width > self.line:
-            raise AssertionError(f"unexpected screen format: {fields}")
-        self.lsb_first = byte_order == 0
-        self.data = dump[header_size + 12 * fields[19]:]
-
-    def pixel(self, x, y):
-        """(r, g, b), 0..255."""
-        i = y * self.line + self.step * x
-        b0, b1, b2 = self.data[i:i + 3]
-        return (b2, b1, b0) if self.lsb_first else (b0, b1, b2)
-
-
-def pixels(frame, box):
-    x, y, w, h = box
-    return [[frame.pixel(xx, yy) for xx in range(x, x + w)] for yy in range(y, y + h)]
-
-
-def count(frame, box, test):
-    return sum(1 for row in pixels(frame, box) for p in row if test(p))
-
-
-def is_white(p):
-    return min(p) > 225
-
-
-def is_grey(p):
-    return all(abs(c - 128) <= 8 for c in p)
-
-
-def is_green(p):
-    return p[1] > 90 and p[0] < 60 and p[2] < 60
-
 
 def is_orange(p):
     return p[0] > 150 and p[1] < 90 and p[2] < 60
@@ -126,15 +61,6 @@ def glyph(frame, box, index):
     return tuple(tuple(max(row[i]) > 128 for i in range(a, b)) for row in rows)
 
 
-def config_values(path):
-    values = {}
-    for line in read_text(path).splitlines():
-        m = re.match(r"^(\w+) = (.*)$", line)
-        if m:
-            values[m.group(1)] = m.group(2)
-    return values
-
-
 class Played(unittest.TestCase):
     def setUp(self):
         self.games = []
@@ -156,13 +82,7 @@ class Played(unittest.TestCase):
             base = game.env
             game.env = lambda: {**base(), **env}
         game.start()
-        self.window = game.main_window()
-        activate(self.window)
-        self.client = geometry(self.window)
-        move_to(self.at(EMPTY_SPACE))
-        wait_for(lambda: is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 40, 0.25,
-                 "the menu")
-        time.sleep(0.3)
+        self.client = open_menu(game)
         return game
 
     def at(self, point):
@@ -172,7 +92,7 @@ class Played(unittest.TestCase):
         return menu_box(self.client, *rect)
 
     def frame(self):
-        return Screen()
+        return Frame()
 
     def click(self, point, settle=0.4):
         click_at(self.at(point))

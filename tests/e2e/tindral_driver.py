@@ -75,7 +75,8 @@ def mean_brightness(png, x, y, w, h):
 
 class Frame:
     """The whole screen at one moment, grabbed with xwd (much faster than a PNG
-    screenshot, so fades can be sampled several times a second)."""
+    screenshot, so fades can be sampled several times a second). Pixels take
+    bits_per_pixel / 8 bytes each (Xvfb may dump 3-byte pixels); lines may be padded."""
 
     def __init__(self):
         data = subprocess.run(["xwd", "-root", "-silent"], check=True,
@@ -85,9 +86,8 @@ class Frame:
         self.width, self.height = fields[4], fields[5]
         self.bytes_per_line = fields[12]
         self.lsb_first = fields[7] == 0
-        # Xvfb may dump 3-byte pixels on padded lines: the pixel size is bits_per_pixel.
         self.step = fields[11] // 8
-        if self.step not in (3, 4):
+        if self.step not in (3, 4) or self.step * self.width > self.bytes_per_line:
             raise AssertionError(f"unexpected screen format: {fields}")
         self.pixels = data[header_size + 12 * ncolors:]
 
@@ -104,6 +104,41 @@ class Frame:
             for xx in range(x, x + w):
                 total += sum(self.pixel(xx, yy))
         return total / (3 * 255 * w * h)
+
+
+def pixels(frame, box):
+    """The rows of pixels of a root rectangle (x, y, w, h)."""
+    x, y, w, h = box
+    return [[frame.pixel(xx, yy) for xx in range(x, x + w)] for yy in range(y, y + h)]
+
+
+def count(frame, box, test):
+    """How many pixels of a root rectangle pass `test`."""
+    return sum(1 for row in pixels(frame, box) for p in row if test(p))
+
+
+def is_white(p):
+    return min(p) > 225
+
+
+def is_grey(p):
+    """The menu's flat grey."""
+    return all(abs(c - 128) <= 8 for c in p)
+
+
+def is_green(p):
+    """A new high score's row."""
+    return p[1] > 90 and p[0] < 60 and p[2] < 60
+
+
+def config_values(path):
+    """The "key = value" lines of a config.dat."""
+    values = {}
+    for line in read_text(path).splitlines():
+        m = re.match(r"^(\w+) = (.*)$", line)
+        if m:
+            values[m.group(1)] = m.group(2)
+    return values
 
 
 def read_text(path):
@@ -218,3 +253,41 @@ def click_at(point, hold=0.0):
     else:
         run("xdotool", "mousemove", str(point[0]), str(point[1]), "mousedown", "1",
             "sleep", str(hold), "mouseup", "1")
+
+
+# ---- The screens' layout --------------------------------------------------------------
+# Where a player aims, in the 2-D space (0..100, y up).
+LEFT_ARROWS = (16.7, 83.3)
+RIGHT_ARROWS = (39.85, 83.3)
+SOUND_ROW, CAMERA_ROW, UPLOAD_ROW = (65.0, 83.3), (65.0, 79.9), (65.0, 76.5)
+BOTTOM_ROW = (70.0, 62.5)
+NEW_GAME, CONTINUE, WEBSITE, EXIT = (25.8, 16.85), (45.45, 16.85), (63.75, 16.85), (79.15, 16.85)
+EMPTY_SPACE = (50.0, 60.0)
+
+# What is looked at, as 2-D rectangles.
+LEVEL_BLOCK_CORNER = (43.0, 82.0)          # grey once the menu shows
+LEVEL_NAME = (19.6, 81.8, 36.9, 84.8)      # between the arrows
+SOUND_ROW_BOX = (56.6, 81.8, 80.2, 84.8)
+BOTTOM_VALUE = (68.4, 61.0, 86.7, 64.0)    # the controller name, right-aligned
+NEW_GAME_LABEL = (19.7, 15.2, 39.0, 18.1)
+CONTINUE_LABEL = (40.4, 15.2, 55.0, 18.1)
+NEW_GAME_FILL = (20.0, 18.3, 32.2, 18.6)   # inside the button, above its label
+CLOCK = (2.5, 92.8, 22.0, 97.2)
+TABLE_A_SPHERES = (19.0, 36.7, 25.0, 38.3)  # first row, right-aligned at 25
+TABLE_B_TIME = (54.0, 36.7, 60.75, 38.3)    # first row, right-aligned at 60.75
+MENU_TABLES = (10.0, 25.0, 95.0, 46.0)
+END_TABLE_ROW = (10.0, 53.6, 95.0, 56.4)    # the end screen's first table row
+END_PROMPT = (35.0, 34.0, 65.0, 37.0)       # "Press <enter> to continue" under the tables
+
+
+def open_menu(game, timeout=40):
+    """Waits for a started game's menu with the pointer parked on empty space; returns
+    the client area (x, y, w, h)."""
+    window = game.main_window()
+    activate(window)
+    client = geometry(window)
+    move_to(menu_point(client, *EMPTY_SPACE))
+    wait_for(lambda: is_grey(Frame().pixel(*menu_point(client, *LEVEL_BLOCK_CORNER))),
+             timeout, 0.25, "the menu")
+    time.sleep(0.3)
+    return client

@@ -1,10 +1,12 @@
 #!/bin/sh
-# Runs a command inside its own Xvfb server (1600 x 1200, 24 bits) with a window manager,
-# so that windows get focus, decorations and close requests as on a desktop.
+# Runs a command inside its own Xvfb server with a window manager, so that windows get
+# focus, decorations and close requests as on a desktop. The screen is 1600 x 1200 with
+# 24 bits unless TINDRAL_XVFB_SCREEN names another (WIDTHxHEIGHTxDEPTH).
 # Usage: xvfb_run.sh COMMAND [ARGS...]
 set -eu
 export SDL_VIDEODRIVER=x11
-exec xvfb-run -a -s '-screen 0 1600x1200x24 -nolisten tcp' sh -c '
+screen=${TINDRAL_XVFB_SCREEN:-1600x1200x24}
+exec xvfb-run -a -s "-screen 0 $screen -nolisten tcp" sh -c '
   openbox >/dev/null 2>&1 &
   wm=$!
   # Wait until the window manager owns the screen (at most 5 s).

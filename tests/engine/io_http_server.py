@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """A small HTTP server for the URL retrieval and score upload tests.
 
-Usage: io_http_server.py RECORD_FILE
+Usage: io_http_server.py RECORD_FILE [PORT]
 
-Listens on 127.0.0.1 on a free port, prints the port on its first line of output and
-serves until killed. Every request appends one line to RECORD_FILE:
+Listens on 127.0.0.1 on PORT (default: a free port), prints the port on its first line of
+output and serves until killed. Every request appends one line to RECORD_FILE:
     <request target> TAB <User-Agent> TAB <Cache-Control> TAB <Pragma>
 
 Routes:
@@ -101,7 +101,8 @@ class Server(http.server.ThreadingHTTPServer):
 
 
 def main():
-    server = Server(("127.0.0.1", 0), Handler)
+    port = int(sys.argv[2]) if len(sys.argv) > 2 else 0
+    server = Server(("127.0.0.1", port), Handler)
     print(server.server_address[1], flush=True)
     server.serve_forever()
 

@@ -1,0 +1,253 @@
+"""The high-score upload through the real game. Copies of the program built against web
+hosts on this machine play whole "High Score" runs (the computer on Bottom, 150 seconds
+each), all at once, each in a small Xvfb screen of its own: a game without the focus
+stands still, so they cannot share one screen.
+
+    uploads on       a qualifying run, a name typed: the test's server gets one request
+    uploads off      a qualifying run: nothing is sent, the tables are still saved
+    not top five     the tables hold runs no game can beat: nothing is sent
+    unreachable      uploads on, but nothing listens at the program's web host: no
+                     completed line, and the game goes on to its menu
+
+Usage:
+    upload_e2e.py SERVED_PROGRAM SERVED_PORT UNREACHABLE_PROGRAM UNREACHABLE_PORT
+                  DATA_FOLDER SERVER_SCRIPT XVFB_RUN
+The test runs itself once per game inside XVFB_RUN with --play PROGRAM DATA_HOME NAME.
+With TINDRAL_SHOTS_DIR set, each game's end screen is kept there."""
+
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import urllib.parse
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from tindral_driver import (  # noqa: E402
+    CLOCK, END_PROMPT, END_TABLE_ROW, EXIT, LEVEL_BLOCK_CORNER, NEW_GAME, Frame, Game,
+    click_at, config_values, count, is_green, is_grey, is_white, menu_box, menu_point,
+    open_menu, press, read_text, screenshot, wait_for)
+
+RUN_SECONDS = 150.0
+SCREEN = "800x600x24"
+
+# Five places in each table that no 150-second run can reach: no sphere let in, and a
+# best time longer than the run.
+UNBEATABLE = "".join(f"High_Score_{place}{table} = Best{place} = 0 = 999.000000\n"
+                     for table in "AB" for place in range(1, 6))
+
+
+def settings(upload, extra=""):
+    return (f"CameraView = 1\nLevel = 6\nSound = 0\nUploadHighScores = {upload}\n"
+            "Top = 7\nBottom = 7\nLeft = 7\nRight = 7\n" + extra)
+
+
+# ---- one game, inside its own Xvfb screen ------------------------------------------------
+
+def name_keys(name):
+    return ["shift+" + c.lower() if c.isupper() else c for c in name]
+
+
+def play(program, data_home, name):
+    """Plays one run with the mouse and keys and writes what happened to result.json in
+    DATA_HOME. NAME is typed at the end screen; empty when the run must not qualify."""
+    game = Game(program, data_home).start()
+    try:
+        client = open_menu(game)
+
+        def box(rect):
+            return menu_box(client, *rect)
+
+        def menu_showing():
+            return is_grey(Frame().pixel(*menu_point(client, *LEVEL_BLOCK_CORNER)))
+
+        click_at(menu_point(client, *NEW_GAME))
+        wait_for(lambda: not menu_showing(), 15, 0.1, "the menu to fade out")
+        started = time.monotonic()
+        time.sleep(RUN_SECONDS - 10.0)
+
+        def run_over():
+            # The clock is gone and "Press <enter> to continue" shows (white paddles and
+            # spheres can cross the prompt's place while the run goes on).
+            frame = Frame()
+            return (count(frame, box(CLOCK), lambda p: max(p) > 128) == 0
+                    and count(frame, box(END_PROMPT), is_white) > 20)
+        wait_for(run_over, 60, 0.5, "the end screen")
+        seconds = time.monotonic() - started
+        if os.environ.get("TINDRAL_SHOTS_DIR"):
+            os.makedirs(os.environ["TINDRAL_SHOTS_DIR"], exist_ok=True)
+            screenshot(os.path.join(os.environ["TINDRAL_SHOTS_DIR"],
+                                    f"upload_end_{name or 'outside'}.png"))
+        qualified = count(Frame(), box(END_TABLE_ROW), is_green) > 20
+        for key in name_keys(name):
+            press(key)
+            time.sleep(0.15)
+        time.sleep(0.3)
+        press("Return")
+        wait_for(menu_showing, 30, 0.2, "the menu after the run")
+        time.sleep(0.5)
+        click_at(menu_point(client, *EXIT))
+        status = game.wait(30)
+        with open(os.path.join(data_home, "result.json"), "w") as f:
+            json.dump({"seconds": seconds, "qualified": qualified, "status": status}, f)
+    finally:
+        game.cleanup()
+
+
+# ---- all games at once, against the test's server ----------------------------------------
+
+def refuses_connections(port):
+    try:
+        socket.create_connection(("127.0.0.1", port), timeout=2).close()
+        return False
+    except ConnectionRefusedError:
+        return True
+
+
+class Uploads(unittest.TestCase):
+    """Each test reads back one game of the runs played together in setUpClass."""
+
+    @classmethod
+    def setUpClass(cls):
+        (served, served_port, unreachable, unreachable_port, cls.data, server_script,
+         cls.xvfb_run) = sys.argv[1:8]
+        cls.folder = tempfile.mkdtemp(prefix="tindral-upload-")
+        cls.record = os.path.join(cls.folder, "requests.txt")
+        open(cls.record, "w").close()
+        if not refuses_connections(int(unreachable_port)):
+            raise AssertionError(f"something listens on port {unreachable_port}; "
+                                 "the unreachable run needs it closed")
+        cls.server = subprocess.Popen([sys.executable, server_script, cls.record, served_port],
+                                      stdout=subprocess.PIPE, text=True)
+        if cls.server.stdout.readline().strip() != served_port:
+            raise AssertionError(f"the test server could not take port {served_port}")
+
+        try:
+            cls.games = {
+                "on": cls.start_game(served, "UpOn", settings(1)),
+                "off": cls.start_game(served, "UpOff", settings(0)),
+                "outside": cls.start_game(served, "", settings(1, UNBEATABLE)),
+                "unreachable": cls.start_game(unreachable, "Dead", settings(1)),
+            }
+            for game in cls.games.values():
+                try:
+                    game["process"].wait(RUN_SECONDS + 150)
+                except subprocess.TimeoutExpired:
+                    # The whole session: xvfb-run, its Xvfb, the window manager, the game.
+                    os.killpg(game["process"].pid, signal.SIGKILL)
+                    game["process"].wait()
+        finally:
+            cls.server.terminate()
+            cls.server.wait()
+            cls.server.stdout.close()
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    @classmethod
+    def start_game(cls, program, name, config):
+        """A program folder of its own (the build's archives next to a copy of the
+        program) and a per-user folder holding CONFIG; the run starts at once."""
+        folder = tempfile.mkdtemp(prefix=(name or "none") + "-", dir=cls.folder)
+        shutil.copy2(program, os.path.join(folder, "tindral"))
+        shutil.copytree(cls.data, os.path.join(folder, "data"))
+        home = os.path.join(folder, "home")
+        os.makedirs(os.path.join(home, "Tindral"))
+        with open(os.path.join(home, "Tindral", "config.dat"), "w") as f:
+            f.write(config)
+        output = os.path.join(folder, "output.txt")
+        with open(output, "w") as out:
+            process = subprocess.Popen(
+                [cls.xvfb_run, sys.executable, os.path.abspath(__file__), "--play",
+                 os.path.join(folder, "tindral"), home, name],
+                env={**os.environ, "TINDRAL_XVFB_SCREEN": SCREEN}, stdout=out,
+                stderr=subprocess.STDOUT, start_new_session=True)
+        # xvfb-run picks a free display by its lock file: one start at a time.
+        time.sleep(2.0)
+        return {"process": process, "home": home, "output": output, "name": name}
+
+    # ---- reading a game back -------------------------------------------------------------
+
+    def result(self, key):
+        """What the player saw: the run's length, whether it was offered a name, the exit
+        status. Fails with the game's own output when the run could not be played."""
+        game = self.games[key]
+        path = os.path.join(game["home"], "result.json")
+        if not os.path.exists(path):
+            self.fail(f"the {key!r} run was not played through:\n" + read_text(game["output"]))
+        with open(path) as f:
+            result = json.load(f)
+        self.assertGreater(result["seconds"], RUN_SECONDS - 5.0)
+        self.assertEqual(result["status"], 0, "the game ends normally from its menu")
+        return result
+
+    def log(self, key):
+        return read_text(os.path.join(self.games[key]["home"], "Tindral", "log.dat"))
+
+    def saved(self, key):
+        return config_values(os.path.join(self.games[key]["home"], "Tindral", "config.dat"))
+
+    def requests(self):
+        with open(self.record, encoding="utf-8") as f:
+            return [line.split("\t")[0] for line in f.read().splitlines()]
+
+    def saved_run(self, key):
+        """(spheres, time as written) of the run saved as the first place of both tables."""
+        saved = self.saved(key)
+        a = saved["High_Score_1A"].split(" = ")
+        self.assertEqual(a, saved["High_Score_1B"].split(" = "))
+        self.assertEqual(a[0], self.games[key]["name"])
+        return int(a[1]), a[2]
+
+    # ---- the four runs -------------------------------------------------------------------
+
+    def test_qualifying_run_with_uploads_on_is_sent_once_and_logged(self):
+        self.assertTrue(self.result("on")["qualified"])
+        spheres, best_time = self.saved_run("on")
+        os_name = re.search(r"Game resources initialized \[([^\]]*)\]", self.log("on")).group(1)
+        index = (int(float(best_time)) * spheres * len("UpOn") - 2) * 3
+        self.assertEqual([r for r in self.requests() if "&username=UpOn&" in r], [
+            "/accessTindral.php?access=score_upload_information&level=1"
+            f"&score_time={best_time}&score_spheres={spheres}&username=UpOn&index={index}"
+            f"&os={urllib.parse.quote(os_name, safe='')}&version=1.65"])
+        self.assertEqual(self.log("on").count("High score upload completed"), 1)
+        self.assertIn(f"High score upload completed [UpOn][{best_time}][{spheres}]",
+                      self.log("on"))
+
+    def test_uploads_off_sends_nothing_and_keeps_the_run(self):
+        self.assertTrue(self.result("off")["qualified"])
+        self.saved_run("off")
+        self.assertFalse([r for r in self.requests() if "&username=UpOff&" in r])
+        self.assertNotIn("High score upload completed", self.log("off"))
+
+    def test_run_outside_the_top_five_sends_nothing(self):
+        self.assertFalse(self.result("outside")["qualified"])
+        # No name is asked for, so a run sent by mistake would carry an empty one.
+        self.assertFalse([r for r in self.requests() if "&username=&" in r])
+        self.assertNotIn("High score upload completed", self.log("outside"))
+        saved = self.saved("outside")
+        self.assertEqual([saved[f"High_Score_{p}{t}"] for t in "AB" for p in range(1, 6)],
+                         [f"Best{p} = 0 = 999.000000" for t in "AB" for p in range(1, 6)])
+
+    def test_unreachable_endpoint_goes_on_to_the_menu(self):
+        self.assertTrue(self.result("unreachable")["qualified"])
+        self.saved_run("unreachable")
+        log = self.log("unreachable")
+        self.assertNotIn("High score upload completed", log)
+        # Refused: WinINet's "cannot connect", then the read on the handle never opened.
+        self.assertIn("CTarvelIO::Retrieve_Data_URL() :: failed (InternetOpenURL [12029])", log)
+        self.assertIn("CTarvelIO::Retrieve_Data_URL() :: failed (InternetReadFile [6])", log)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "--play":
+        play(*sys.argv[2:5])
+    else:
+        unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[8:])
