@@ -84,6 +84,9 @@ bool CTarvelWindow::GL_Create_Window(const char* title, int width, int height, i
     if (!Platform_GL_Make_Current(Window_Handle, Context)) {
         return Fail_Create("Could not activate rendering context");
     }
+    // The loop draws as fast as the swaps let it: without the display's pace it would
+    // keep a processor busy drawing frames nobody sees.
+    Platform_GL_Pace_Swaps();
 
     Platform_Window_Show(Window_Handle);
     GL_Resize(width, height);

@@ -66,6 +66,9 @@ void Platform_Window_Set_Icon(Platform_Window* window);
 Platform_GL_Context* Platform_GL_Create(Platform_Window* window, std::string* error);
 bool Platform_GL_Make_Current(Platform_Window* window, Platform_GL_Context* context);
 void Platform_GL_Delete(Platform_GL_Context* context);
+// Makes buffer swaps of the current context wait for the display's refresh, so that the
+// swaps pace the main loop; false when the driver cannot (the loop then runs unpaced).
+bool Platform_GL_Pace_Swaps();
 void Platform_GL_Swap(Platform_Window* window);
 void Platform_Show_Cursor(bool show);
 // Cursor in client pixels of `window`, origin top left (may lie outside the client area).

@@ -297,6 +297,10 @@ void Platform_GL_Delete(Platform_GL_Context* context) {
     delete context;
 }
 
+bool Platform_GL_Pace_Swaps() {
+    return SDL_GL_SetSwapInterval(1) == 0;
+}
+
 void Platform_GL_Swap(Platform_Window* window) {
     if (window != nullptr) SDL_GL_SwapWindow(window->sdl);
 }
