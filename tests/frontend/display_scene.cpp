@@ -14,29 +14,7 @@
 Display_Scene::Display_Scene(const std::string& log_path) {
     window = std::make_unique<CTarvelWindow>(
         100.0f, 800.0f, log_path.empty() ? nullptr : log_path.c_str(), "Display scene");
-    High_Score_Table_Reset(table_a);
-    High_Score_Table_Reset(table_b);
-    context.reset(new Frontend_Context{
-        .window = *window,
-        .match = match,
-        .settings = settings,
-        .table_a = table_a,
-        .table_b = table_b,
-        .camera = camera,
-        .fader = fader,
-        .fade_start = [this](int from, int to,
-                             float seconds) { fader.Fade_Start(host_, from, to, seconds); },
-        .screen_state = screen_state,
-        .player_name = player_name,
-        .os_name = os_name,
-        .config_file = config_file,
-        .elapsed = elapsed,
-        .io = io,
-        .upload_host = "127.0.0.1:9",
-        .local_seconds = [this] { return local_seconds; },
-    });
-    fader.From = SCREEN_MENU;
-    fader.To = SCREEN_MATCH;
+    context = std::make_unique<Frontend_Context>(Context_For(*window));
 }
 
 Display_Scene::~Display_Scene() {

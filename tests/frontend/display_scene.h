@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "engine/io.h"
 #include "engine/model_gl.h"
 #include "engine/window.h"
 #include "frontend/frontend_context.h"
 #include "game/match_rules.h"
+#include "tests/frontend/frontend_objects.h"
 
-class Display_Scene {
+class Display_Scene : public Frontend_Objects {
   public:
     // `log_path` may be empty (no log).
     explicit Display_Scene(const std::string& log_path);
@@ -38,28 +38,9 @@ class Display_Scene {
     void Pixel(int x, int y, unsigned char rgb[3]);
 
     std::unique_ptr<CTarvelWindow> window;
-    Match match;
-    Game_Settings settings;
-    High_Score_Table table_a;
-    High_Score_Table table_b;
-    Camera camera;
-    Screen_Fader fader;
-    int screen_state = SCREEN_MATCH;
-    std::string player_name;
-    std::string os_name = "Unknown";
-    std::string config_file;
-    float elapsed = 0.0f;
-    CTarvelIO io;
     std::unique_ptr<Frontend_Context> context;
-    int local_seconds = 4;  // even: the name cursor shows
 
   private:
-    class Quiet_Host : public Fader_Host {
-        void Timer_Tick() override {}
-        void Match_Setup() override {}
-        void Request_Quit() override {}
-        void Draw_Veil(float) override {}
-    } host_;
     std::unique_ptr<Window_Texture_Source> textures_;
     Match_Context match_context_;
 };
