@@ -5,14 +5,13 @@
 // rising fanfare for a goal, a pitched "pock" for the paddle, a bright click for two
 // spheres and a dull thud for the wall. Peaks are normalised well below full scale so the
 // encoder's ripple cannot clip.
-#include <vorbis/vorbisenc.h>
-
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 
 #include "tools/tindral_assets/assets.h"
+#include "tools/vorbis_encode.h"
 
 namespace {
 
@@ -166,71 +165,20 @@ Samples Sphere_Wall() {
     return s;
 }
 
-// Ogg Vorbis bytes of mono float samples (libvorbisenc, VBR quality 0.6).
+// Ogg Vorbis bytes of mono float samples (VBR quality 0.6).
 std::vector<std::uint8_t> Encode_Vorbis(const Samples& samples, int serial) {
-    vorbis_info info;
-    vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, 1, Rate, 0.6f) != 0) {
-        vorbis_info_clear(&info);
-        throw std::runtime_error("vorbis encoder refused the settings");
-    }
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_comment_add_tag(&comment, "ENCODER", "tindral-assets");
-    vorbis_dsp_state dsp;
-    vorbis_block block;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, serial);  // fixed serial: identical archives on every build
-
-    std::vector<std::uint8_t> out;
-    auto append = [&out](const ogg_page& page) {
-        out.insert(out.end(), page.header, page.header + page.header_len);
-        out.insert(out.end(), page.body, page.body + page.body_len);
-    };
-    ogg_packet header, header_comment, header_code;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &header_comment, &header_code);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &header_comment);
-    ogg_stream_packetin(&stream, &header_code);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page) != 0) append(page);
-
-    const size_t chunk = 1024;
-    size_t at = 0;
-    bool end = false;
-    while (!end) {
-        size_t n = std::min(chunk, samples.size() - at);
-        if (n == 0) {
-            vorbis_analysis_wrote(&dsp, 0);  // end of stream
-        } else {
-            float** buffer = vorbis_analysis_buffer(&dsp, int(n));
-            std::memcpy(buffer[0], samples.data() + at, n * sizeof(float));
-            vorbis_analysis_wrote(&dsp, int(n));
-            at += n;
-        }
-        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet) != 0) {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page) != 0) {
-                    append(page);
-                    if (ogg_page_eos(&page)) end = true;
-                }
-            }
-        }
-        if (n == 0) end = true;
-    }
-    while (ogg_stream_flush(&stream, &page) != 0) append(page);
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    return out;
+    Vorbis_Settings settings;
+    settings.rate = Rate;
+    settings.quality = 0.6f;
+    settings.serial = serial;  // fixed serials: identical archives on every build
+    settings.encoder_tag = "tindral-assets";
+    std::vector<std::uint8_t> bytes = Vorbis_Encode(
+        settings, static_cast<long>(samples.size()), [&samples](float** channels, long first,
+                                                               long count) {
+            std::memcpy(channels[0], samples.data() + first, size_t(count) * sizeof(float));
+        });
+    if (bytes.empty()) throw std::runtime_error("vorbis encoder refused the settings");
+    return bytes;
 }
 
 }  // namespace
