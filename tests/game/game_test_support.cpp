@@ -1,12 +1,15 @@
 #include "tests/game/game_test_support.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -136,4 +139,26 @@ void Write_Arena_Models(const std::string& folder) {
     Write_Text(folder + "/wall.dat", Fixture_Wall());
     Write_Text(folder + "/paddle.dat", Fixture_Paddle());
     Write_Text(folder + "/sphere.dat", Fixture_Sphere());
+}
+
+Run_Result Run_Command(const std::string& command) {
+    Run_Result result;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::vector<double> Numbers(const std::string& json, const std::string& key) {
+    std::vector<double> values;
+    std::regex pattern("\"" + key + "\": (-?[0-9.eE+-]+)");
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), pattern);
+         it != std::sregex_iterator(); ++it) {
+        values.push_back(std::stod((*it)[1]));
+    }
+    return values;
 }

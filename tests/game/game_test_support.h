@@ -1,8 +1,10 @@
 // Shared by the simulation tests: scratch folders, the working folder, the event log
-// read back as text, and the model files of a small arena written as fixtures.
+// read back as text, the model files of a small arena written as fixtures, and running
+// tindral-sim with its JSON output read back.
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh folder under $TMPDIR (or /tmp), removed with its contents on destruction.
 class Scratch_Folder {
@@ -66,3 +68,16 @@ std::string Fixture_Paddle();
 std::string Fixture_Sphere();
 // Writes the four files as loose files into `folder`.
 void Write_Arena_Models(const std::string& folder);
+
+// A finished command: its exit status (-1 when it did not exit normally) and its
+// standard output.
+struct Run_Result {
+    int status = -1;
+    std::string output;
+};
+
+// Runs `command` through the shell; its standard error is not captured.
+Run_Result Run_Command(const std::string& command);
+
+// Every number that follows "key": in tindral-sim's JSON output, in order.
+std::vector<double> Numbers(const std::string& json, const std::string& key);

@@ -3,7 +3,6 @@
 // plausible rate, spheres that leave the arena are parked, and nothing turns into NaN
 // over an hour of play at frame times from 1/240 to 1/15 of a second.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -12,35 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/game/game_test_support.h"
+
 namespace {
 
-struct Run_Result {
-    int status = -1;
-    std::string output;
-};
-
 Run_Result Sim(const std::string& arguments) {
-    Run_Result result;
-    std::FILE* pipe = popen((std::string(TINDRAL_SIM_PATH) + " " + arguments).c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-    int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-const std::string kNumber = "(-?[0-9.eE+-]+)";
-
-std::vector<double> Numbers(const std::string& json, const std::string& key) {
-    std::vector<double> values;
-    std::regex pattern("\"" + key + "\": " + kNumber);
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), pattern);
-         it != std::sregex_iterator(); ++it) {
-        values.push_back(std::stod((*it)[1]));
-    }
-    return values;
+    return Run_Command(std::string(TINDRAL_SIM_PATH) + " " + arguments);
 }
 
 double Number(const std::string& json, const std::string& key) {

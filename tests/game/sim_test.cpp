@@ -2,9 +2,7 @@
 // model archive in data/ beside it, started from another working folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -14,34 +12,6 @@
 #include "tests/game/game_test_support.h"
 
 namespace {
-
-struct Run_Result {
-    int status = -1;
-    std::string output;
-};
-
-Run_Result Run_Command(const std::string& command) {
-    Run_Result result;
-    std::FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-    int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-// Every number that follows "key": in the output, in order.
-std::vector<double> Numbers(const std::string& json, const std::string& key) {
-    std::vector<double> values;
-    std::regex pattern("\"" + key + "\": (-?[0-9.eE+-]+)");
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), pattern);
-         it != std::sregex_iterator(); ++it) {
-        values.push_back(std::stod((*it)[1]));
-    }
-    return values;
-}
 
 // Every [x, y, z] that follows "key": in the output, in order.
 std::vector<std::vector<double>> Triples(const std::string& json, const std::string& key) {
@@ -82,7 +52,7 @@ class Sim_Test : public ::testing::Test {
     Run_Result Sim(const std::string& arguments) {
         // --steps 0: the set-up alone (by default the match is played to its end).
         return Run_Command("cd " + elsewhere.Path() + " && " + (program_folder / "tindral-sim") +
-                           " --steps 0 " + arguments);
+                           " --steps 0 " + arguments + " 2>/dev/null");
     }
 
     Scratch_Folder program_folder;
@@ -167,7 +137,7 @@ TEST(Sim_Shipped, HighScoreSetUpWithTheRealModels) {
     const std::string archive =
         std::filesystem::path(program).parent_path() / "data" / "models.pak";
     if (!File_Exists(archive)) GTEST_SKIP() << "no " << archive << " yet";
-    Run_Result run = Run_Command(program + " --steps 0 --level 6");
+    Run_Result run = Run_Command(program + " --steps 0 --level 6 2>/dev/null");
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(Triples(run.output, "position"),
               (std::vector<std::vector<double>>{
