@@ -40,6 +40,51 @@ TEST(Timer, CalibratesCyclesPerSecondOverOneCalendarSecond) {
     EXPECT_FLOAT_EQ(timer.Cycles_Per_Second, 1000.0f);
 }
 
+// Clocks that all follow one simulated time, advanced a little by every read: the cycle
+// counter runs at 3 MHz. When the calendar second first changes, the process is
+// descheduled for `lost_us` before its next read.
+class Busy_Machine_Clock : public Timer_Source {
+public:
+    std::uint64_t lost_us = 0;
+    mutable std::uint64_t now_us = 999'600'000;
+    mutable bool lost = false;
+
+    std::uint32_t Cycle_Counter() const override {
+        return static_cast<std::uint32_t>(Advance() * 3);
+    }
+    std::uint32_t Milliseconds() const override {
+        return static_cast<std::uint32_t>(Advance() / 1000);
+    }
+    std::time_t Calendar_Time() const override {
+        const std::time_t second = static_cast<std::time_t>(Advance() / 1'000'000);
+        if (!lost && second == 1000) {
+            lost = true;
+            now_us += lost_us;
+        }
+        return second;
+    }
+
+private:
+    std::uint64_t Advance() const { return now_us += 50; }
+};
+
+TEST(Timer, CalibrationHoldsWhenTheProcessLosesTimeAtABoundary) {
+    for (std::uint64_t lost_us : {0ull, 70'000ull, 400'000ull}) {
+        Busy_Machine_Clock clock;
+        clock.lost_us = lost_us;
+        CTarvelTimer timer(clock);
+        ASSERT_TRUE(timer.Use_Cycle_Counter);
+        // Within the millisecond clock's resolution over about a second.
+        EXPECT_NEAR(timer.Cycles_Per_Second, 3'000'000.0f, 3'000'000.0f * 0.002f)
+            << "lost " << lost_us << " us";
+        // A 16 ms frame measures as 16 ms.
+        timer.Tick();
+        clock.now_us += 16'000;
+        timer.Tick();
+        EXPECT_NEAR(timer.Get_Elapsed(), 0.016f, 0.0001f) << "lost " << lost_us << " us";
+    }
+}
+
 TEST(Timer, QuickTicksArePositive) {
     CTarvelTimer timer;  // the real clocks
     timer.Tick();
