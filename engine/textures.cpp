@@ -7,13 +7,13 @@
 // used GDI+: the pixels arrive as 32-bit BGRA rows, bottom row first, so that the image's
 // top row ends up at texture coordinate t = 1.
 #include <GL/gl.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <utility>
 
 #include "engine/pak.h"
 #include "engine/window.h"
+#include "platform/platform.h"
 #include "platform/png.h"
 #include "shell/log.h"
 
@@ -25,17 +25,12 @@ namespace {
 
 const char Texture_Archive[] = "data/textures.pak";
 
-bool Is_Regular_File(const char* path) {
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
-}
-
 }  // namespace
 
 int CTarvelWindow::Texture_Load(const char* name, int index) {
     if (name == nullptr) name = "";
     Pak_Member file(Texture_Archive, name);
-    if (!Is_Regular_File(file.Path())) {
+    if (!Platform_File_Exists(file.Path())) {
         Log_Write(Engine_Log, 1,
                   "CTarvelWindow::Texture_Load() :: failed (could not find file [%i][%s])", index,
                   name);

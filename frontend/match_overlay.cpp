@@ -1,12 +1,12 @@
 #include "frontend/match_overlay.h"
 
 #include <cstdio>
-#include <ctime>
 
 #include "engine/window.h"
 #include "frontend/high_scores.h"
 #include "frontend/match_keys.h"
 #include "game/match_rules.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -19,10 +19,8 @@ void Add_White(Text_Lines& lines, float x, float y, float size, unsigned char ce
 
 int Local_Seconds(const Frontend_Context& context) {
     if (context.local_seconds) return context.local_seconds();
-    std::time_t now = std::time(nullptr);
     std::tm local;
-    if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &local) == nullptr) return -1;
-    return local.tm_sec;
+    return Platform_Local_Time(&local) ? local.tm_sec : -1;
 }
 
 // The ranking list; `line_text` gives the text after the number for a side and whether

@@ -66,8 +66,6 @@ bool Platform_Joystick_Position(int id, Platform_Joystick_State* out) {
     return true;
 }
 
-int Platform_Joystick_Count() { return 4; }
-
 bool Platform_Joystick_Name(int id, std::string* name) {
     SDL_Joystick* joystick = Joystick(id);
     if (joystick == nullptr) return false;

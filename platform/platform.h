@@ -142,7 +142,5 @@ struct Platform_Joystick_State {
 };
 // Polls joystick `id` (0..3). False when there is no such device.
 bool Platform_Joystick_Position(int id, Platform_Joystick_State* out);
-// Number of joystick slots the system offers (at least the connected count).
-int Platform_Joystick_Count();
 // Product name of joystick `id`; false when there is none.
 bool Platform_Joystick_Name(int id, std::string* name);

@@ -110,7 +110,7 @@ std::time_t Platform_Calendar_Time() { return std::time(nullptr); }
 
 bool Platform_Local_Time(std::tm* out) {
     std::time_t now = std::time(nullptr);
-    return localtime_r(&now, out) != nullptr;
+    return now != static_cast<std::time_t>(-1) && localtime_r(&now, out) != nullptr;
 }
 
 void Platform_Sleep(int milliseconds) {
