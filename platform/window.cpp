@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/x11_show.h"
 
 struct Platform_Window {
     SDL_Window* sdl = nullptr;
@@ -244,7 +245,12 @@ void Platform_Window_Destroy(Platform_Window* window) {
 }
 
 void Platform_Window_Show(Platform_Window* window) {
-    SDL_ShowWindow(window->sdl);
+    // Once the window is viewable SDL_ShowWindow does not wait; while the window manager
+    // has still not mapped it, SDL_ShowWindow would wait without limit, so it is skipped
+    // and the map, when it comes, marks the window shown.
+    if (X11_Map_Window(window->sdl, 3000) != X11_Show_Result::Pending) {
+        SDL_ShowWindow(window->sdl);
+    }
     SDL_RaiseWindow(window->sdl);
 }
 

@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="
   build-essential cmake pkg-config git ca-certificates
-  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  libsdl2-dev libx11-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libopenal-dev libopenal1 libvorbis-dev libogg-dev
   libpng-dev libcurl4-openssl-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libgmock-dev
