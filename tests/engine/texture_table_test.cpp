@@ -1,10 +1,13 @@
 // The texture table and the font list under a real GL context (run under Xvfb).
 #include <GL/gl.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <functional>
 
-#include "tests/engine/texture_test_support.h"
+#include "engine/pak.h"
 #include "engine/start_up_files.h"
+#include "tests/engine/texture_test_support.h"
 
 #ifndef GL_BGRA
 #define GL_BGRA 0x80E1
@@ -102,6 +105,54 @@ TEST_F(Texture_Table, FileThatIsNotAnImageGivesTwoLinesAndMinusOne) {
               "1:CTarvelWindow::Texture_Load() :: failed (could not load texture [1][empty.png])");
 }
 
+// Every path of a load that extracted its file leaves the private temporary folder empty.
+// No loose copy exists, so each outcome shows that the archive member was extracted. The
+// cases run in order on one table: the reuse finds the entry the first case made.
+TEST_F(Texture_Table, NothingExtractedStaysInThePrivateFolder) {
+    Write_Archive({{"a.png", Png_Bytes(2, 2)},
+                   {"b.png", Png_Bytes(4, 4)},
+                   {"bad.png", "not a picture"},
+                   {"font_list.txt", "65 0 15 31 0\n"}});
+    struct Case {
+        const char* path;
+        std::function<bool()> load;  // true when the outcome is the path's own
+    };
+    const Case cases[] = {
+        {"success", [&] { return window->Texture_Load("a.png", -1) == 0; }},
+        {"reuse by name",
+         [&] { return window->Texture_Load("a.png", -1) == 0 && window->Texture_Count() == 1; }},
+        {"index out of range",
+         [&] {
+             return window->Texture_Load("b.png", 5) == -1 &&
+                    Log_Count(1,
+                              "CTarvelWindow::Texture_Load() :: failed (could not load "
+                              "texture into index [5 of 1 total])") == 1;
+         }},
+        {"not an image",
+         [&] {
+             return window->Texture_Load("bad.png", -1) == -1 &&
+                    Log_Count(1, "CTarvelWindow::Texture_Load() :: failed ([1][0x0][bad.png])") ==
+                        1;
+         }},
+        {"replacing an entry", [&] { return window->Texture_Load("b.png", 0) == 0; }},
+        {"font list",
+         [&] {
+             return window->Font_List_Load("font_list.txt") && window->Font_Metrics[65][1] == 15;
+         }},
+    };
+    const char* temp = Private_Temp_Folder();
+    ASSERT_NE(temp, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        // A leftover of an earlier path is reported there, not again here.
+        for (const std::string& name : Folder_Names(temp))
+            unlink((std::string(temp) + "/" + name).c_str());
+        EXPECT_TRUE(c.load());
+        EXPECT_EQ(Folder_Names(temp), std::vector<std::string>{});
+    }
+    EXPECT_EQ(Folder_Names(folder->Path()), (std::vector<std::string>{"data", "log.dat"}));
+}
+
 TEST_F(Texture_Table, MissingFileIsReportedWithItsIndex) {
     EXPECT_EQ(window->Texture_Load("nothing.png", 4), -1);
     EXPECT_EQ(
@@ -161,22 +212,40 @@ TEST_F(Texture_Table, ArchiveCopyWinsAndLooseFilesStay) {
               (std::vector<std::string>{"a.png", "b.png", "data", "log.dat"}));
 }
 
-TEST_F(Texture_Table, RemoveClosesTheGapAndCurrentTextureStaysInRange) {
+// Removing entry 1 of three deletes its texture and moves the later entries down; the
+// index remembered as bound is forgotten when it no longer names the texture that is bound.
+TEST_F(Texture_Table, RemoveClosesTheGapAndForgetsAMovedBinding) {
     for (const char* name : {"a.png", "b.png", "c.png"}) Write_File(name, Png_Bytes(2, 2));
-    for (const char* name : {"a.png", "b.png", "c.png"}) window->Texture_Load(name, -1);
-    unsigned c = window->Texture_Get_Data(2);
-    window->Set_Current_Texture(2);
-    EXPECT_EQ(window->Get_Current_Texture(), 2);
-    window->Set_Current_Texture(3);
-    window->Set_Current_Texture(-5);
-    EXPECT_EQ(window->Get_Current_Texture(), 2);
-    window->Texture_Remove(1);
-    EXPECT_EQ(Log_Count(0, "CTarvelWindow::Texture_Remove() :: [b.png]"), 1);
-    EXPECT_EQ(window->Texture_Count(), 2);
-    EXPECT_EQ(window->Texture_Get_Data(1), c);
-    EXPECT_EQ(window->Texture_Load("c.png", -1), 1);
-    // Index 2 no longer exists: what was remembered as bound is forgotten.
-    EXPECT_NE(window->Get_Current_Texture(), 2);
+    struct Case {
+        int bound;
+        int current_after;
+    };
+    const Case cases[] = {
+        {0, 0},   // before the gap: still names its texture
+        {1, -1},  // the removed texture
+        {2, -1},  // moved down to 1: index 2 no longer exists
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bound);
+        while (window->Texture_Count() > 0) window->Texture_Remove(0);
+        for (const char* name : {"a.png", "b.png", "c.png"}) window->Texture_Load(name, -1);
+        const unsigned a = window->Texture_Get_Data(0), b = window->Texture_Get_Data(1),
+                       later = window->Texture_Get_Data(2);
+        window->Set_Current_Texture(c.bound);
+        window->Set_Current_Texture(3);  // out of range: ignored
+        window->Set_Current_Texture(-5);
+        ASSERT_EQ(window->Get_Current_Texture(), c.bound);
+
+        window->Texture_Remove(1);
+        EXPECT_EQ(window->Get_Current_Texture(), c.current_after);
+        EXPECT_EQ(Log_Count(0, "CTarvelWindow::Texture_Remove() :: [b.png]"), ++row);
+        EXPECT_EQ(window->Texture_Count(), 2);
+        EXPECT_EQ(window->Texture_Get_Data(0), a);
+        EXPECT_EQ(window->Texture_Get_Data(1), later);
+        EXPECT_FALSE(glIsTexture(b));
+        EXPECT_EQ(window->Texture_Load("c.png", -1), 1);
+    }
 }
 
 // Replacing an entry swaps its texture; a replacement that fails leaves the entry as it was.
@@ -218,6 +287,38 @@ TEST_F(Font_List, RecordsFillTheirCodesAndOthersAreSkipped) {
     EXPECT_EQ(metrics(127), (std::vector<float>{0, 0, 0, 0}));
     EXPECT_EQ(Log_Count(0, "CTarvelWindow::Font_List_Load() :: [font_list.txt]"), 1);
     EXPECT_TRUE(File_Exists("font_list.txt"));
+}
+
+// A record cut short by the end of the file still counts; its missing fields keep the
+// values of the record before it (0 when there is none), and the records before it stand.
+TEST_F(Font_List, RecordCutShortAtTheEndKeepsThePreviousFields) {
+    struct Case {
+        const char* text;
+        int code;
+        std::vector<float> metrics;
+    };
+    const Case cases[] = {
+        {"65 0 15 31 2\n66 1 2", 66, {1, 2, 31, 2}},
+        {"65 0 15 31 2\n66 1 2\n", 66, {1, 2, 31, 2}},
+        {"65 0 15 31 2\n66 5 6 7", 66, {5, 6, 7, 2}},
+        {"65 0 15 31 2\n66", 66, {0, 15, 31, 2}},
+        {"66 7 8", 66, {7, 8, 0, 0}},
+        {"65 0 15 31 2\n200 1 2", 200 - 128, {0, 0, 0, 0}},  // out of range: skipped
+    };
+    auto metrics = [&](int code) {
+        const float* m = window->Font_Metrics[code];
+        return std::vector<float>{m[0], m[1], m[2], m[3]};
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::memset(window->Font_Metrics, 0, sizeof window->Font_Metrics);
+        Write_File("font_list.txt", c.text);
+        ASSERT_TRUE(window->Font_List_Load("font_list.txt"));
+        EXPECT_EQ(metrics(c.code), c.metrics);
+        const bool a_listed = std::strncmp(c.text, "65 ", 3) == 0;
+        EXPECT_EQ(metrics(65),
+                  a_listed ? (std::vector<float>{0, 15, 31, 2}) : (std::vector<float>{0, 0, 0, 0}));
+    }
 }
 
 TEST_F(Font_List, MissingListFails) {

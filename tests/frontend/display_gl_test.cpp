@@ -4,7 +4,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "frontend/match_keys.h"
@@ -172,6 +175,271 @@ TEST_F(DisplayGl, F1SwingsTheCameraToTheTopViewAndF2Back) {
     for (int i = 0; i < 30; ++i) scene->Frame(0.1f);
     EXPECT_FLOAT_EQ(scene->camera.rotation[0], 320.0f);
     EXPECT_FLOAT_EQ(scene->camera.position[2], -435.0f);
+}
+
+// The camera straight above the arena's centre, looking down on all four walls.
+void Camera_Above(Camera& camera) {
+    for (float& r : camera.rotation) r = 0.0f;
+    camera.position[0] = camera.position[1] = 0.0f;
+    camera.position[2] = -600.0f;
+}
+
+bool Near(float a, float b, float tolerance = 0.01f) {
+    return std::fabs(a - b) <= tolerance;
+}
+
+// A corner with its texture coordinate, in arena units.
+struct Corner {
+    float x, y, z, s, t;
+};
+
+std::string Describe(const Corner& c) {
+    char text[96];
+    std::snprintf(text, sizeof text, "(%.2f, %.2f, %.2f) st (%.3f, %.3f)", c.x, c.y, c.z, c.s, c.t);
+    return text;
+}
+
+// The distinct corners among `vertices` (each quad arrives as two triangles).
+std::vector<Corner> Distinct(const std::vector<Drawn_Vertex>& vertices) {
+    std::vector<Corner> out;
+    for (const Drawn_Vertex& v : vertices) {
+        const Corner c{v.at.x, v.at.y, v.at.z, v.s, v.t};
+        bool seen = false;
+        for (const Corner& o : out) {
+            seen = seen || (Near(o.x, c.x) && Near(o.y, c.y) && Near(o.z, c.z) &&
+                            Near(o.s, c.s, 1e-4f) && Near(o.t, c.t, 1e-4f));
+        }
+        if (!seen) out.push_back(c);
+    }
+    return out;
+}
+
+// Empty when `drawn` holds exactly the corners `expected`; otherwise what differs.
+std::string Corner_Difference(const std::vector<Corner>& drawn,
+                              const std::vector<Corner>& expected) {
+    std::string difference;
+    auto missing = [](const std::vector<Corner>& from, const std::vector<Corner>& in) {
+        std::vector<Corner> out;
+        for (const Corner& c : from) {
+            bool found = false;
+            for (const Corner& o : in) {
+                found = found || (Near(o.x, c.x) && Near(o.y, c.y) && Near(o.z, c.z) &&
+                                  Near(o.s, c.s, 1e-4f) && Near(o.t, c.t, 1e-4f));
+            }
+            if (!found) out.push_back(c);
+        }
+        return out;
+    };
+    for (const Corner& c : missing(expected, drawn)) difference += "\n  not drawn: " + Describe(c);
+    for (const Corner& c : missing(drawn, expected))
+        difference += "\n  drawn, not expected: " + Describe(c);
+    return difference;
+}
+
+// Each side's score on both faces of the wall behind its goal, so that it reads left to
+// right from inside the arena and from outside: the digits' cells, their spans along the
+// wall and which end of its span each cell's left edge takes.
+TEST_F(DisplayGl, WallNumbersReadOnBothFacesOfEveryWall) {
+    scene->Setup(0);
+    const float scores[Side_Count] = {12.0f, 34.0f, 56.0f, 90.0f};  // Top, Bottom, Left, Right
+    for (int s = 0; s < Side_Count; ++s) scene->match.sides[s].score = scores[s];
+    Camera_Above(scene->camera);
+    const std::vector<Drawn_Vertex> vertices = scene->Frame_Vertices(0.0f);
+    ASSERT_FALSE(vertices.empty());
+
+    // The upper-left corner (s, t) of each digit's cell in the digit image.
+    auto cell = [](char digit, float* s, float* t) {
+        static const float Cells[10][2] = {
+            {0.25f, 0.625f},  {0.375f, 0.625f}, {0.5f, 0.625f}, {0.625f, 0.625f}, {0.75f, 0.625f},
+            {0.875f, 0.625f}, {0.0f, 0.5f},     {0.125f, 0.5f}, {0.25f, 0.5f},    {0.375f, 0.5f}};
+        *s = Cells[digit - '0'][0];
+        *t = Cells[digit - '0'][1];
+    };
+    struct Digit {
+        char digit;
+        float left_edge;   // where the cell's left edge goes along the wall
+        float right_edge;  // and its right edge
+    };
+    struct Face {
+        const char* name;
+        bool along_x;  // Top and Bottom run along x at y = line; Left and Right along y
+        float line;
+        Digit digits[2];  // by their span: from -32 to 1, then from -1.5 to 31.5
+    };
+    const Face faces[] = {
+        {"Top inner", true, 189.0f, {{'1', -32.0f, 1.0f}, {'2', -1.5f, 31.5f}}},
+        {"Top outer", true, 191.0f, {{'2', 1.0f, -32.0f}, {'1', 31.5f, -1.5f}}},
+        {"Bottom inner", true, -189.0f, {{'4', 1.0f, -32.0f}, {'3', 31.5f, -1.5f}}},
+        {"Bottom outer", true, -191.0f, {{'3', -32.0f, 1.0f}, {'4', -1.5f, 31.5f}}},
+        {"Left inner", false, -189.0f, {{'5', -32.0f, 1.0f}, {'6', -1.5f, 31.5f}}},
+        {"Left outer", false, -191.0f, {{'6', 1.0f, -32.0f}, {'5', 31.5f, -1.5f}}},
+        {"Right inner", false, 189.0f, {{'0', 1.0f, -32.0f}, {'9', 31.5f, -1.5f}}},
+        {"Right outer", false, 191.0f, {{'9', -32.0f, 1.0f}, {'0', -1.5f, 31.5f}}},
+    };
+    for (const Face& face : faces) {
+        SCOPED_TRACE(face.name);
+        // Cells stand from height 9 (their lower edge, t - 0.125) to 42 (t).
+        std::vector<Corner> expected;
+        for (const Digit& d : face.digits) {
+            float s = 0.0f, t = 0.0f;
+            cell(d.digit, &s, &t);
+            const float along[4] = {d.left_edge, d.right_edge, d.right_edge, d.left_edge};
+            const float z[4] = {9.0f, 9.0f, 42.0f, 42.0f};
+            const float u[4] = {s, s + 0.125f, s + 0.125f, s};
+            const float v[4] = {t - 0.125f, t - 0.125f, t, t};
+            for (int c = 0; c < 4; ++c) {
+                expected.push_back(face.along_x ? Corner{along[c], face.line, z[c], u[c], v[c]}
+                                                : Corner{face.line, along[c], z[c], u[c], v[c]});
+            }
+        }
+        std::vector<Drawn_Vertex> on_face;
+        for (const Drawn_Vertex& v : vertices) {
+            const float across = face.along_x ? v.at.y : v.at.x;
+            if (!v.clipped && Near(across, face.line) &&
+                (Near(v.at.z, 9.0f) || Near(v.at.z, 42.0f))) {
+                on_face.push_back(v);
+            }
+        }
+        EXPECT_EQ(Corner_Difference(Distinct(on_face), expected), "");
+    }
+}
+
+// The arrow under a sphere waiting to launch: a square of 250k with the sphere at the middle
+// of one edge, turned by the heading of the sphere's velocity (so that it points a quarter
+// turn on from the velocity, where the sphere will leave), k = 0.275 with one sphere in play
+// and 0.175 with more; grey, as opaque as the seconds left before the launch (fully above
+// one second).
+TEST_F(DisplayGl, LaunchArrowSizeTurnAndOpacity) {
+    scene->Setup(0);
+    Camera_Above(scene->camera);
+    struct Case {
+        int sphere_count;
+        bool parked;
+        float launch_timer;
+        float x, y;
+        Vector velocity;
+        float heading;  // of the velocity, degrees
+        float k;        // 0: no arrow
+        float opacity;
+    };
+    const Case cases[] = {
+        {1, true, 2.5f, 50.0f, -40.0f, {300.0f, 0.0f, 0.0f}, 0.0f, 0.275f, 1.0f},
+        {3, true, 1.0f, -20.0f, 30.0f, {0.0f, 300.0f, 0.0f}, 90.0f, 0.175f, 1.0f},
+        {2, true, 0.6f, 0.0f, 0.0f, {-300.0f, 0.0f, 0.0f}, 180.0f, 0.175f, 0.6f},
+        {4, true, 0.25f, 30.0f, 60.0f, {0.0f, -300.0f, 0.0f}, 270.0f, 0.175f, 0.25f},
+        {1, true, 0.5f, 10.0f, -20.0f, {200.0f, 200.0f, 0.0f}, 45.0f, 0.275f, 0.5f},
+        {2, false, 2.5f, 0.0f, 0.0f, {300.0f, 0.0f, 0.0f}, 0.0f, 0.0f, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sphere_count << " spheres, heading " << c.heading
+                                        << ", timer " << c.launch_timer);
+        Match& match = scene->match;
+        match.sphere_count = c.sphere_count;
+        for (Sphere& sphere : match.spheres) sphere.parked = false;
+        Sphere& sphere = match.spheres[0];
+        sphere.parked = c.parked;
+        sphere.launch_timer = c.launch_timer;
+        sphere.model.position = Vector_Set(c.x, c.y, Sphere_Radius);
+        sphere.model.velocity = c.velocity;
+        const std::vector<Drawn_Vertex> vertices = scene->Frame_Vertices(0.0f);
+        ASSERT_FALSE(vertices.empty());
+
+        std::vector<Drawn_Vertex> arrow;
+        for (const Drawn_Vertex& v : vertices) {
+            const bool grey = Near(v.colour[0], 0.4f, 1e-3f) && Near(v.colour[1], 0.4f, 1e-3f) &&
+                              Near(v.colour[2], 0.4f, 1e-3f);
+            if (!v.clipped && grey && Near(v.at.z, 1.0f)) arrow.push_back(v);
+        }
+        std::vector<Corner> expected;
+        if (c.k > 0.0f) {
+            const float h = c.heading * 3.14159265f / 180.0f;
+            const float half = 125.0f * c.k, length = 250.0f * c.k;
+            const float across[2] = {std::cos(h), std::sin(h)};  // the edge through the sphere
+            const float ahead[2] = {-std::sin(h), std::cos(h)};  // from it to the far edge
+            const float corner[4][4] = {{-half, 0.0f, 0.0f, 0.0f},
+                                        {half, 0.0f, 1.0f, 0.0f},
+                                        {half, length, 1.0f, 1.0f},
+                                        {-half, length, 0.0f, 1.0f}};  // along, out, s, t
+            for (const auto& q : corner) {
+                expected.push_back(Corner{c.x + q[0] * across[0] + q[1] * ahead[0],
+                                          c.y + q[0] * across[1] + q[1] * ahead[1], 1.0f, q[2],
+                                          q[3]});
+            }
+        }
+        EXPECT_EQ(Corner_Difference(Distinct(arrow), expected), "");
+        for (const Drawn_Vertex& v : arrow) EXPECT_NEAR(v.colour[3], c.opacity, 1e-3f);
+    }
+}
+
+// Every corner of the arena drawn takes white times 1 - min(d, 250) / 250, d its distance
+// from the fade centre: the arena's centre, or in "High Score" (0, -150, 0) in front of the
+// player's goal. The spheres take their own colours by the same rule.
+TEST_F(DisplayGl, DistanceFadeFromTheModesCentre) {
+    const float Sphere_Colours[4][3] = {{0.0f, 0.16862746f, 0.78431374f},
+                                        {0.9098039f, 0.0f, 0.07058824f},
+                                        {1.0f, 1.0f, 1.0f},
+                                        {1.0f, 1.0f, 0.21568628f}};
+    struct Case {
+        int level;
+        Vector centre;
+    };
+    const Case cases[] = {
+        {0, {0.0f, 0.0f, 0.0f}},     // Timed
+        {3, {0.0f, 0.0f, 0.0f}},     // Countdown
+        {6, {0.0f, -150.0f, 0.0f}},  // High Score
+    };
+    auto fade = [](Vector centre, Vector at) {
+        return 1.0f - std::min(Distance(centre, at), 250.0f) / 250.0f;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        scene->Setup(c.level);
+        Match& match = scene->match;
+        // Nothing but the arena and the spheres: no paddles, numbers, arrows or clock.
+        for (Side& side : match.sides) side.closed = true;
+        for (Sphere& sphere : match.spheres) sphere.parked = false;  // no launch arrows
+        match.match_clock = 0.0f;
+        scene->screen_state = SCREEN_MENU;  // no end screen is decided in the menu's view
+        Camera_Above(scene->camera);
+        const std::vector<Drawn_Vertex> vertices = scene->Frame_Vertices(0.0f);
+        scene->screen_state = SCREEN_MATCH;
+        ASSERT_FALSE(vertices.empty());
+
+        int bright = 0, dark = 0, wrong = 0;
+        for (const Drawn_Vertex& v : vertices) {
+            bool on_sphere = false;  // the spheres are lit: their corners are not the fade alone
+            for (int i = 0; i < match.sphere_count; ++i) {
+                on_sphere = on_sphere || Distance(v.at, match.spheres[i].model.position) < 15.0f;
+            }
+            if (v.clipped || on_sphere) continue;
+            const float f = fade(c.centre, v.at);
+            bright += f > 0.5f ? 1 : 0;
+            dark += f == 0.0f ? 1 : 0;
+            for (int k = 0; k < 3; ++k) {
+                if (!Near(v.colour[k], f, 2e-3f) && wrong++ < 5) {
+                    ADD_FAILURE() << "corner (" << v.at.x << ", " << v.at.y << ", " << v.at.z
+                                  << ") colour " << v.colour[k] << ", expected " << f;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        // The rule was met near the centre and past the fade distance.
+        EXPECT_GT(bright, 10);
+        EXPECT_GT(dark, 10);
+        EXPECT_GT(match.sphere_count, 0);
+        for (int i = 0; i < match.sphere_count; ++i) {
+            int off = 0;
+            for (const Model_Point& p : match.spheres[i].model.points) {
+                const float f = fade(c.centre, p.position);
+                const float* base = Sphere_Colours[i];
+                off += Near(p.r, base[0] * f, 1e-5f) && Near(p.g, base[1] * f, 1e-5f) &&
+                               Near(p.b, base[2] * f, 1e-5f)
+                           ? 0
+                           : 1;
+            }
+            EXPECT_EQ(off, 0) << "points of sphere " << i << " not in its faded colour";
+        }
+    }
 }
 
 }  // namespace

@@ -5,12 +5,21 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/model_gl.h"
 #include "engine/window.h"
 #include "frontend/frontend_context.h"
 #include "game/match_rules.h"
 #include "tests/frontend/frontend_objects.h"
+
+// A corner of a polygon that a frame drew in 3-D, as GL fed it back.
+struct Drawn_Vertex {
+    Vector at;                 // arena coordinates
+    float colour[4] = {};      // after lighting, before texturing
+    float s = 0.0f, t = 0.0f;  // texture coordinate
+    bool clipped = false;      // made on the edge of the view by clipping, not a corner drawn
+};
 
 class Display_Scene : public Frontend_Objects {
   public:
@@ -32,6 +41,12 @@ class Display_Scene : public Frontend_Objects {
     // Clears, draws one match-screen frame with `dt` as the frame's elapsed time and runs
     // the match keys, as the main loop does. Window messages are handled first.
     void Frame(float dt);
+    // The same frame in GL feedback mode: nothing reaches the screen, and the corners of
+    // every polygon drawn are turned back into arena coordinates through the camera as the
+    // match screen applies it (move, turn about x, turn about z) and the 3-D projection.
+    // The 2-D overlay's corners come out meaningless. Empty, with a message on standard
+    // error, when the frame does not fit the feedback buffer.
+    std::vector<Drawn_Vertex> Frame_Vertices(float dt);
     // Swaps the buffers: the frame drawn last shows.
     void Show() { window->Swap_Buffers(); }
     // The back buffer's pixel at window coordinates (x from the left, y from the bottom).

@@ -8,6 +8,7 @@
 
 #include "frontend/high_scores.h"
 #include "frontend/match_keys.h"
+#include "game/match_rules.h"
 #include "tests/frontend/frontend_fixture.h"
 
 namespace {
@@ -168,6 +169,53 @@ TEST_F(MatchOverlay, CountdownGoesOnWhileTwoSidesPlay) {
     Sides({7, 1, 8, 8}, {10, 20, 0, 0});
     EXPECT_TRUE(Overlay().lines.empty());
     EXPECT_EQ(match.phase, PHASE_RUNNING);
+}
+
+// A countdown match shows no clock, also once it is finished, whatever the clock holds (a
+// countdown leaves it as the match before it left it). Played frame by frame as the main
+// loop does (drawing, then the step): once finished the clock stands and every later frame
+// shows the same ranking.
+TEST_F(MatchOverlay, FinishedCountdownShowsItsRankingAndNoClock) {
+    for (float leftover : {125.47f, 59.99f, 0.0f, -30.0f}) {
+        SCOPED_TRACE(leftover);
+        match.mode = 3;
+        match.mode_family = FAMILY_COUNTDOWN;
+        match.phase = PHASE_RUNNING;
+        match.match_clock = leftover;
+        Sides({7, 7, 8, 8}, {0.1f, 50.0f, 0.0f, 0.0f});
+        for (Side& side : match.sides) side.open_time = 0.0f;
+        match.last_goal_side = SIDE_TOP;  // Top drains 3 points a second: out after 2 frames
+        const Match_Context simulation;
+        Text_Lines first_finished;
+        float standing_clock = 0.0f;
+        int finished_frames = 0;
+        for (int frame = 0; frame < 30; ++frame) {
+            const Text_Lines lines = Overlay();
+            for (const Text_Line& line : lines.lines) {
+                EXPECT_NE(line.size, 4.0f) << "a clock: " << line.text;
+                EXPECT_EQ(line.text.find(':'), std::string::npos) << line.text;
+            }
+            if (match.phase != PHASE_NEW) {
+                EXPECT_TRUE(lines.lines.empty());
+            } else if (finished_frames++ == 0) {
+                first_finished = lines;
+                standing_clock = match.match_clock;
+                const Text_Line* won = lines.Find("Bottom player won");
+                ASSERT_NE(won, nullptr);
+                EXPECT_EQ(won->y, 70.0f);
+                EXPECT_NE(lines.Find("Press <escape> for main menu"), nullptr);
+            } else {
+                EXPECT_EQ(match.match_clock, standing_clock);
+                ASSERT_EQ(lines.lines.size(), first_finished.lines.size());
+                for (size_t i = 0; i < lines.lines.size(); ++i) {
+                    EXPECT_EQ(lines.lines[i].text, first_finished.lines[i].text);
+                    EXPECT_EQ(lines.lines[i].y, first_finished.lines[i].y);
+                }
+            }
+            Match_Step(match, simulation, 1.0f / 60.0f);
+        }
+        EXPECT_GE(finished_frames, 25);
+    }
 }
 
 TEST_F(MatchOverlay, HighScoreEndWithAQualifyingRun) {
