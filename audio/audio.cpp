@@ -42,6 +42,9 @@ struct CTarvelAudio::Channel {
     // A static channel uses only the first buffer.
     ALuint buffers[2] = {0, 0};
     ALuint source = 0;
+    // False for a channel that got no source (no device, or OpenAL had none left): it
+    // keeps neither samples nor decoder, and no OpenAL call is made for it.
+    bool voiced = false;
 };
 
 CTarvelAudio::CTarvelAudio(int channels) {
@@ -115,7 +118,6 @@ bool CTarvelAudio::Check_Channel(int channel, const char* method) {
 }
 
 bool CTarvelAudio::Make_Source(Channel& slot, int buffers) {
-    if (context_ == nullptr) return true;  // no device: the sound is kept, never heard
     alGetError();
     alGenBuffers(buffers, slot.buffers);
     if (alGetError() != AL_NO_ERROR) {
@@ -187,17 +189,24 @@ bool CTarvelAudio::Load(int channel, const char* file, bool streamed) {
         ov_clear(&slot.decoder);
     }
 
-    if (!Make_Source(slot, streamed ? 2 : 1)) {
+    // A channel that gets no source stays silent, as every channel does without a device:
+    // the file is good, so the load succeeds, and start-up (which stops at a failed load)
+    // goes on without this one sound.
+    slot.voiced = context_ != nullptr && Make_Source(slot, streamed ? 2 : 1);
+    if (!slot.voiced) {
+        // Nothing will ever play or feed this channel.
         if (streamed) ov_clear(&slot.decoder);
         std::vector<char>().swap(slot.decoded);
-        Log_Write(Engine_Log, 1,
-                  "CTarvelAudio::Load() :: failed (could not create OpenAL source [%s])", file);
-        return false;
     }
     // A stream's decoder still holds the file open, so its data stays readable until the
     // channel is cleared even though the name is gone.
     member.Release();
-    Log_Write(Engine_Log, 0, "CTarvelAudio::Load() :: [%s]", file);
+    if (context_ != nullptr && !slot.voiced) {
+        Log_Write(Engine_Log, 1,
+                  "CTarvelAudio::Load() :: failed (could not create OpenAL source [%s])", file);
+    } else {
+        Log_Write(Engine_Log, 0, "CTarvelAudio::Load() :: [%s]", file);
+    }
     slot.loaded = true;
     return true;
 }
@@ -207,7 +216,7 @@ void CTarvelAudio::Play(int channel) {
     if (!Check_Channel(channel, "Play")) return;
     Channel& slot = channels_[channel];
     const int state = Get_State(channel);
-    if (state == -1) return;  // nothing loaded, or no device
+    if (state == -1) return;  // nothing loaded, or a silent channel
 
     if (state == AL_PAUSED || state == AL_STOPPED) {
         // Resume, or replay: a static source its buffer from the start, a stream the
@@ -240,7 +249,7 @@ int CTarvelAudio::Get_State(int channel) {
     if (count_ <= 0) return -1;
     if (!Check_Channel(channel, "Get_State")) return -1;
     const Channel& slot = channels_[channel];
-    if (!slot.loaded || context_ == nullptr) return -1;
+    if (!slot.loaded || !slot.voiced) return -1;
     ALint state = -1;
     alGetSourcei(slot.source, AL_SOURCE_STATE, &state);
     return state;
@@ -294,7 +303,7 @@ void CTarvelAudio::Clear(int channel) {
 
 void CTarvelAudio::Release_Channel(Channel& slot) {
     if (!slot.loaded) return;
-    if (context_ != nullptr) {
+    if (slot.voiced) {
         alSourceStop(slot.source);
         // Detaches a static buffer and empties a stream's queue alike, so that both
         // buffers can be deleted (a buffer still attached to a source is not).
@@ -307,5 +316,6 @@ void CTarvelAudio::Release_Channel(Channel& slot) {
     std::vector<char>().swap(slot.decoded);
     slot.buffers[0] = slot.buffers[1] = 0;
     slot.source = 0;
+    slot.voiced = false;
     slot.loaded = false;
 }

@@ -23,7 +23,7 @@ class CTarvelAudio : public Sound_Player {
     // Opens the output device and makes `channels` empty channels. A count of 0 or less
     // opens nothing, and every later call is then silently refused. A device that cannot
     // be opened is logged as a failure; the channels still load (so start-up goes on) and
-    // the game runs without sound.
+    // stay silent, and the game runs without sound.
     explicit CTarvelAudio(int channels);
     // Clears every channel and closes the device.
     ~CTarvelAudio() override;
@@ -33,7 +33,9 @@ class CTarvelAudio : public Sound_Player {
     // Loads Ogg Vorbis file `file` into `channel`, from "data/audio.pak" when the archive
     // holds it, else from the loose file of that name in the current directory. A channel
     // that already holds a sound gives it up first. False (with a level-1 log line) for a
-    // bad channel, a missing or undecodable file, or no free OpenAL source.
+    // bad channel or a missing or undecodable file. When OpenAL has no source left for the
+    // channel, the load logs that at level 1 and still succeeds: the channel is silent, as
+    // without a device (Play does nothing, Get_State answers -1), until it is loaded again.
     bool Load(int channel, const char* file, bool streamed);
 
     // Resumes a paused channel, replays a stopped one, and otherwise starts it: a static
@@ -42,7 +44,7 @@ class CTarvelAudio : public Sound_Player {
     void Play(int channel) override;
 
     // The source's AL_SOURCE_STATE (AL_INITIAL, AL_PLAYING, AL_PAUSED, AL_STOPPED), or -1
-    // for a refused channel, a channel that holds no sound, or a device that is not open.
+    // for a refused channel, a channel that holds no sound, or a silent channel.
     int Get_State(int channel);
 
     // Once a frame: refills the buffers that the playing streams have used up, and stops a

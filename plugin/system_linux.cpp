@@ -288,10 +288,24 @@ bool Linux_System::Sync_Stream(std::FILE* stream) {
 }
 
 bool Linux_System::Http_Get(const std::string& url, const char* user_agent) {
+    // What WinINet's forced reload asks of every cache and proxy on the way: answer from
+    // the server, not from a stored copy. A stored answer would leave the report unsent.
+    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    curl_slist* more =
+        headers != nullptr ? curl_slist_append(headers, "Pragma: no-cache") : nullptr;
+    if (more == nullptr) {
+        curl_slist_free_all(headers);
+        return false;
+    }
+    headers = more;
     CURL* request = curl_easy_init();
-    if (request == nullptr) return false;
+    if (request == nullptr) {
+        curl_slist_free_all(headers);
+        return false;
+    }
     curl_easy_setopt(request, CURLOPT_URL, url.c_str());
     curl_easy_setopt(request, CURLOPT_USERAGENT, user_agent);
+    curl_easy_setopt(request, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(request, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(request, CURLOPT_WRITEFUNCTION, Drop_Body);
     curl_easy_setopt(request, CURLOPT_FOLLOWLOCATION, 1L);
@@ -305,6 +319,7 @@ bool Linux_System::Http_Get(const std::string& url, const char* user_agent) {
     curl_easy_setopt(request, CURLOPT_NOSIGNAL, 1L);
     CURLcode result = curl_easy_perform(request);
     curl_easy_cleanup(request);
+    curl_slist_free_all(headers);
     return result == CURLE_OK || result == CURLE_WRITE_ERROR;
 }
 

@@ -1,7 +1,9 @@
 // Sets OpenAL Soft up for this test process before anything touches OpenAL: its own
 // configuration file (ALSOFT_CONF is read once, when the library first initialises)
-// selecting the backend named by TINDRAL_TEST_AL_DRIVERS. With the wave backend the mix
-// goes, in real time, to a mono 16-bit file in a temporary folder of this process.
+// selecting the backend named by TINDRAL_TEST_AL_DRIVERS and allowing each context
+// TINDRAL_TEST_AL_SOURCES sources (16 unless the test binary says otherwise). With the wave
+// backend the mix goes, in real time, to a mono 16-bit file in a temporary folder of this
+// process.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -10,6 +12,10 @@
 #include <string>
 
 #include "tests/audio/audio_fixture.h"
+
+#ifndef TINDRAL_TEST_AL_SOURCES
+#define TINDRAL_TEST_AL_SOURCES 16
+#endif
 
 namespace {
 std::string Wave_Path;
@@ -32,7 +38,7 @@ int main(int argc, char** argv) {
             << "channels = mono\n"
             << "sample-type = int16\n"
             << "frequency = 44100\n"
-            << "sources = 16\n"
+            << "sources = " << TINDRAL_TEST_AL_SOURCES << "\n"
             << "[wave]\n"
             << "file = " << Wave_Path << "\n";
     }

@@ -96,6 +96,25 @@ class Missing_Content(unittest.TestCase):
         self.expect_normal_start("CTarvelAudio::Load() :: [game_goal.ogg]")
         self.assertTrue(os.path.exists(loose), "the loose file is kept")
 
+    def test_sounds_without_an_openal_source_do_not_stop_start_up(self):
+        """OpenAL with 4 sources for the game's 6 channels: the last two stay silent."""
+        conf = os.path.join(self.folder, "four-sources.conf")
+        with open(conf, "w") as f:
+            f.write("[general]\ndrivers = null\nsources = 4\n")
+        saved = os.environ.get("ALSOFT_CONF")
+        os.environ["ALSOFT_CONF"] = conf
+        try:
+            self.expect_normal_start("CTarvelAudio::Load() :: [game_sphere_paddle.ogg]")
+        finally:
+            if saved is None:
+                del os.environ["ALSOFT_CONF"]
+            else:
+                os.environ["ALSOFT_CONF"] = saved
+        log = read_text(self.games[-1].data_file("log.dat"))
+        for sound in ("game_sphere_sphere.ogg", "game_sphere_wall.ogg"):
+            self.assertIn("CTarvelAudio::Load() :: failed (could not create OpenAL source [%s])"
+                          % sound, log)
+
 
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0], "-v"])

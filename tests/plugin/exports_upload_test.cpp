@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <sstream>
 
 #include "plugin_library.h"
@@ -23,6 +24,7 @@ using Params = std::vector<std::pair<std::string, std::string>>;
 struct Request {
     std::string path;
     std::string agent;
+    std::multimap<std::string, std::string> headers;  // by lower-case name
     Params params;
     std::string bad;  // set when the query was not well-formed
 };
@@ -66,9 +68,11 @@ class Report_Server {
             if (kind == "PATH") request.path = rest;
             if (kind == "AGENT") request.agent = rest;
             if (kind == "BAD") request.bad = rest;
-            if (kind == "PARAM") {
+            if (kind == "HEADER" || kind == "PARAM") {
                 std::size_t split = rest.find('\t');
-                request.params.emplace_back(rest.substr(0, split), rest.substr(split + 1));
+                std::string key = rest.substr(0, split), value = rest.substr(split + 1);
+                if (kind == "HEADER") request.headers.emplace(key, value);
+                if (kind == "PARAM") request.params.emplace_back(key, value);
             }
             if (kind == "END") requests.push_back(std::exchange(request, Request{}));
         }
@@ -127,6 +131,21 @@ TEST_F(Upload_Export, EmptyStackSendsEmptyValuesAndTheCurrentTime) {
     EXPECT_GE(stamp, before);
     EXPECT_LE(stamp, after);
     EXPECT_EQ(request.params, Expected("", "", "", request.params.back().second));
+}
+
+// As WinINet's forced reload does: a caching proxy on the way must pass the report on to
+// the server rather than answer it from a stored copy.
+TEST_F(Upload_Export, RequestAsksCachesToPassItOn) {
+    Installer_Stack stack;
+    stack.Push_Arguments({"install", "Tindral", "1.0", temp.Path().string()});
+    Request request = Send(stack);
+    for (const char* name : {"cache-control", "pragma"}) {
+        SCOPED_TRACE(name);
+        auto [first, last] = request.headers.equal_range(name);
+        std::vector<std::string> values;
+        for (auto it = first; it != last; ++it) values.push_back(it->second);
+        EXPECT_EQ(values, std::vector<std::string>{"no-cache"});
+    }
 }
 
 TEST_F(Upload_Export, TextValuesArriveExactlyAsGiven) {

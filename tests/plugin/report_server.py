@@ -7,6 +7,7 @@ Listens on 127.0.0.1 on a free port, prints the port on its first line of output
 serves until killed. Each GET appends one block to RECORD_FILE before it is answered:
     PATH <TAB> request target as received
     AGENT <TAB> User-Agent
+    HEADER <TAB> name <TAB> value    one line per request header, in order, name in lower case
     PARAM <TAB> key <TAB> value      one line per query parameter, in order, decoded
     END
 A query that is not strictly well-formed percent-encoded UTF-8 records "BAD <TAB> reason"
@@ -28,6 +29,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         lines = ["PATH\t" + self.path, "AGENT\t" + self.headers.get("User-Agent", "")]
+        lines += ["HEADER\t%s\t%s" % (name.lower(), value)
+                  for name, value in self.headers.items()]
         query = urllib.parse.urlsplit(self.path).query
         try:
             for key, value in urllib.parse.parse_qsl(query, keep_blank_values=True,

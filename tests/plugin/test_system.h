@@ -1,9 +1,11 @@
 // The real Linux system layer with the version and the special folders set by the test,
-// so the Vista branches and the folder tables can run on real files here.
+// so the Vista branches and the folder tables can run on real files here, and with files
+// that cannot be deleted (tests run as root, so permissions cannot refuse a delete).
 #pragma once
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "plugin/system_linux.h"
@@ -14,6 +16,8 @@ class Test_System : public corvane::Linux_System {
   public:
     std::optional<corvane::Os_Version> version;
     std::map<corvane::Special_Folder, std::string> folders;
+    // Paths whose delete fails as a file in use does on Windows; the file stays.
+    std::set<std::string> undeletable;
 
     bool Get_Version(corvane::Os_Version& out) override {
         if (!version) return Linux_System::Get_Version(out);
@@ -27,6 +31,11 @@ class Test_System : public corvane::Linux_System {
         if (found == folders.end()) return false;
         path = found->second;
         return true;
+    }
+
+    int Delete_File(const std::string& path) override {
+        if (undeletable.count(path) != 0) return corvane::kError_Sharing_Violation;
+        return Linux_System::Delete_File(path);
     }
 };
 
