@@ -121,8 +121,8 @@ void Platform_Open_URL(const char* url);
 
 // ---- Time -------------------------------------------------------------------------------
 
-// Low 32 bits of the processor's time-stamp counter.
-std::uint32_t Platform_Cycle_Counter();
+// The processor's time-stamp counter (64 bits; the frame timer uses the low 32).
+std::uint64_t Platform_Cycle_Counter();
 // Whether a high-resolution counter is available (the monotonic clock).
 bool Platform_Performance_Counter_Available();
 // Milliseconds of the monotonic clock, wrapping at 2^32.

@@ -84,13 +84,14 @@ Platform_Version Platform_Get_Version() { return Platform_Version{}; }
 
 void Platform_Open_URL(const char* url) { SDL_OpenURL(url); }
 
-std::uint32_t Platform_Cycle_Counter() {
+std::uint64_t Platform_Cycle_Counter() {
 #if defined(__x86_64__) || defined(__i386__)
-    return static_cast<std::uint32_t>(__rdtsc());
+    return __rdtsc();
 #else
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint32_t>(now.tv_sec * 1000000000ull + now.tv_nsec);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000ull +
+           static_cast<std::uint64_t>(now.tv_nsec);
 #endif
 }
 

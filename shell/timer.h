@@ -1,7 +1,9 @@
 // CTarvelTimer: how long each frame took. Prefers the processor's cycle counter,
 // calibrated against the calendar clock at construction, and falls back to the
-// millisecond timer. Readings are 32-bit and differences are taken modulo 2^32, so a
-// counter wrap between two ticks still yields the short interval.
+// millisecond timer. Frame readings are 32-bit and differences are taken modulo 2^32, so
+// a counter wrap between two ticks still yields the short interval. The calibration spans
+// about a second, longer than one wrap on a counter of 4.3 GHz or more, so it takes the
+// difference of the full counter.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +14,8 @@ class Timer_Source {
 public:
     virtual ~Timer_Source() = default;
     virtual bool Performance_Counter_Available() const;
-    virtual std::uint32_t Cycle_Counter() const;
+    // The full counter; frames use its low 32 bits.
+    virtual std::uint64_t Cycle_Counter() const;
     virtual std::uint32_t Milliseconds() const;
     virtual std::time_t Calendar_Time() const;
 };
