@@ -94,6 +94,10 @@ std::string Platform_Module_Path();
 bool Platform_Set_Current_Directory(const char* path);
 // Creates one folder; an existing folder is no error.
 bool Platform_Create_Directory(const char* path);
+// Creates the absolute folder `path` with every missing level above it, each new one
+// private to the user (0700). True when `path` is a folder afterwards; otherwise false
+// with the failing level and its cause in `error`.
+bool Platform_Create_Directories(const char* path, std::string* error);
 bool Platform_File_Exists(const char* path);
 
 enum Platform_Folder {
@@ -101,12 +105,15 @@ enum Platform_Folder {
     FOLDER_LOCAL_APPDATA,   // $XDG_STATE_HOME, default ~/.local/state
     FOLDER_COMMON_APPDATA,  // /var/lib
 };
+// The folder's path (not created). The home folder is $HOME, else the user's password
+// entry; the empty string when neither names one.
 std::string Platform_Special_Folder(Platform_Folder folder);
 
-// The single-instance guard: an exclusive lock on `lock_path`, held until the process
-// ends (a crashed process leaves no stale lock). Returns 1 when acquired, 0 when another
-// process holds it, -1 when the file cannot be opened.
-int Platform_Instance_Lock(const char* lock_path, const char* name);
+// The single-instance guard: a name of this user's, held until the process ends (a
+// crashed process leaves no stale guard) and independent of any folder. Returns 1 when
+// acquired, 0 when another process of this user holds `name`, -1 when the guard cannot
+// be made.
+int Platform_Instance_Lock(const char* name);
 void Platform_Instance_Unlock();
 
 struct Platform_Version {

@@ -1,12 +1,16 @@
 // Process, files, folders, time and the single-instance lock.
 #include <SDL.h>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <pwd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -32,6 +36,31 @@ bool Platform_Create_Directory(const char* path) {
     return errno == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool Platform_Create_Directories(const char* path, std::string* error) {
+    const std::string full = path != nullptr ? path : "";
+    if (full.empty() || full[0] != '/') {
+        if (error != nullptr) *error = "not an absolute path";
+        return false;
+    }
+    // Each level in turn, from the top: mkdir reports EEXIST for a level that is there
+    // (a folder, or something else, which the final check catches).
+    for (size_t end = full.find('/', 1);; end = full.find('/', end + 1)) {
+        const std::string level = full.substr(0, end);
+        if (!level.empty() && level.back() != '/' && mkdir(level.c_str(), 0700) != 0 &&
+            errno != EEXIST) {
+            if (error != nullptr) *error = level + ": " + std::strerror(errno);
+            return false;
+        }
+        if (end == std::string::npos) break;
+    }
+    struct stat info;
+    if (stat(full.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        if (error != nullptr) *error = full + ": not a folder";
+        return false;
+    }
+    return true;
+}
+
 bool Platform_File_Exists(const char* path) {
     struct stat info;
     return stat(path, &info) == 0 && S_ISREG(info.st_mode);
@@ -39,14 +68,34 @@ bool Platform_File_Exists(const char* path) {
 
 namespace {
 
+// $HOME, else the password entry's home folder; empty when neither names one.
+std::string Home_Folder() {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') {
+        const passwd* user = getpwuid(getuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
+    return home != nullptr ? home : "";
+}
+
+// Relative values of the XDG variables are invalid and ignored, as the XDG rules say.
 std::string Home_Relative(const char* variable, const char* fallback) {
     const char* value = std::getenv(variable);
     if (value != nullptr && value[0] == '/') return value;
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + fallback;
+    const std::string home = Home_Folder();
+    return home.empty() ? home : home + fallback;
 }
 
 int Instance_Lock_Fd = -1;
+
+std::uint64_t Fnv1a_64(const char* text) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (; *text != '\0'; ++text) {
+        hash ^= static_cast<unsigned char>(*text);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
 
 }  // namespace
 
@@ -59,17 +108,22 @@ std::string Platform_Special_Folder(Platform_Folder folder) {
     return std::string();
 }
 
-int Platform_Instance_Lock(const char* lock_path, const char* name) {
-    int fd = open(lock_path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+int Platform_Instance_Lock(const char* name) {
+    // A socket bound to a name in the abstract namespace: it needs no folder, and the
+    // kernel frees the name when the process ends, however it ends. The user id keeps
+    // users apart; the name is hashed to fit the address.
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const int length = std::snprintf(address.sun_path + 1, sizeof address.sun_path - 1,
+                                     "Tindral/%lu/%016llx", static_cast<unsigned long>(getuid()),
+                                     static_cast<unsigned long long>(Fnv1a_64(name)));
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
+        const int cause = errno;
         close(fd);
-        return 0;
-    }
-    // The name only identifies the owner to a person looking at the file.
-    if (ftruncate(fd, 0) == 0) {
-        ssize_t ignored = write(fd, name, std::strlen(name));
-        (void)ignored;
+        return cause == EADDRINUSE ? 0 : -1;
     }
     Instance_Lock_Fd = fd;
     return 1;

@@ -162,11 +162,41 @@ void Platform_Post_Quit(int status) {
     Quit_Status = status;
 }
 
+namespace {
+
+// Whether SDL_VIDEODRIVER (one name or a comma-separated list) names `driver`.
+bool Video_Driver_Requested(const char* driver) {
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (requested == nullptr) return false;
+    const size_t length = SDL_strlen(driver);
+    for (const char* item = requested; *item != '\0';) {
+        const char* comma = SDL_strchr(item, ',');
+        const size_t item_length =
+            comma != nullptr ? static_cast<size_t>(comma - item) : SDL_strlen(item);
+        if (item_length == length && SDL_strncasecmp(item, driver, length) == 0) return true;
+        if (comma == nullptr) break;
+        item = comma + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool Platform_Video_Init(std::string* error) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error != nullptr) *error = SDL_GetError();
+        return false;
+    }
+    // Without a display SDL falls back to drivers that draw nowhere: the game would run
+    // unseen until killed. Only a user who names such a driver gets it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+        !Video_Driver_Requested(driver)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error != nullptr) *error = "no display";
         return false;
     }
     // The cursor is polled; queued motion events would delay keys behind them.

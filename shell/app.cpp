@@ -16,6 +16,7 @@
 #include "frontend/match_screen.h"
 #include "game/match_rules.h"
 #include "platform/platform.h"
+#include "shell/data_folder.h"
 #include "shell/log.h"
 #include "shell/os_name.h"
 
@@ -28,16 +29,29 @@ namespace {
 const char kProductName[] = "Tindral";
 const char kBanner[] = "Tindral :: Version 1.65";
 
-std::string Data_Folder_Create() {
-    std::string folder = Data_Folder_Path();
-    Platform_Create_Directory(Platform_Special_Folder(FOLDER_APPDATA).c_str());
-    Platform_Create_Directory(folder.c_str());
+// The per-user data folder, made with every missing level on first use. Empty when it
+// cannot be made (said once on standard error): the game then plays on without its log
+// and settings file, and writes nowhere else instead.
+const std::string& Data_Folder_Create() {
+    static const std::string folder = [] {
+        std::string path = Data_Folder_Path();
+        std::string error = "no home folder is known";
+        if (!path.empty() && Platform_Create_Directories(path.c_str(), &error)) return path;
+        std::fprintf(stderr,
+                     "Tindral: cannot create the data folder (%s); settings, high scores and "
+                     "the log are not kept.\n",
+                     error.c_str());
+        return std::string();
+    }();
     return folder;
 }
 
 // The log path is needed while the window is built, before main runs; computing it
-// creates the data folder.
-std::string Log_Path() { return Data_Folder_Create() + "/log.dat"; }
+// creates the data folder. Empty (no log) without a data folder.
+std::string Log_Path() {
+    const std::string& folder = Data_Folder_Create();
+    return folder.empty() ? folder : folder + "/log.dat";
+}
 
 }  // namespace
 
@@ -194,22 +208,27 @@ void Fade_Start(int from, int to, float seconds) {
 int Tindral_Main() {
     Paths_Init();
     Paths.OS_Name = OS_Name_Get();
-    Paths.Config_File = Paths.Data_Folder + "/config.dat";
+    if (!Paths.Data_Folder.empty()) Paths.Config_File = Paths.Data_Folder + "/config.dat";
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     const std::string title = std::string(kProductName) + " - " + TINDRAL_WEB_HOST;
+    // One game per user and data folder: games of one user with different data folders
+    // (the tests' private homes) keep separate files and may run side by side.
     const std::string instance_name =
-        "<" TINDRAL_WEB_HOST "> This is Tindral v1.65 <" TINDRAL_WEB_HOST ">";
-    const std::string lock_path = Paths.Data_Folder + "/instance.lock";
-    if (Platform_Instance_Lock(lock_path.c_str(), instance_name.c_str()) == 0) {
+        "<" TINDRAL_WEB_HOST "> This is Tindral v1.65 <" TINDRAL_WEB_HOST "> " +
+        Data_Folder_Path();
+    if (Platform_Instance_Lock(instance_name.c_str()) == 0) {
         Platform_Message_Box("An instance is already running.", kProductName, ICON_WARNING);
         Game_Window.GL_Create_Window(title.c_str(), 0, 0, 16, false, false, true, true);
         return 1;
     }
+    Settings_Leftovers_Remove(Paths.Config_File.c_str());
 
     std::string display_error;
     if (!Platform_Video_Init(&display_error)) {
         std::fprintf(stderr, "Tindral: cannot open a display (%s).\n", display_error.c_str());
+        Platform_Instance_Unlock();
+        return 1;
     }
     Window_Size_From_Screen(Platform_Virtual_Screen_Height(), &Game_Window.Width,
                             &Game_Window.Height);

@@ -1,7 +1,10 @@
 #include "shell/settings.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -230,6 +233,8 @@ bool Settings_Save(const char* config_file, const Game_Settings& settings,
     ::unlink(temp.c_str());  // left over by a run that died while saving
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
+    // Marks the file as being written; see Settings_Leftovers_Remove.
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
     bool ok = Write_All(fd, text) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && std::rename(temp.c_str(), config_file) == 0) return true;
@@ -237,15 +242,35 @@ bool Settings_Save(const char* config_file, const Game_Settings& settings,
     return false;
 }
 
-std::string Data_Folder_Path() {
-    // Relative values of XDG_DATA_HOME are invalid and ignored, as the XDG rules say.
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/Tindral";
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') {
-        const passwd* user = getpwuid(getuid());
-        home = user != nullptr ? user->pw_dir : nullptr;
+void Settings_Leftovers_Remove(const char* config_file) {
+    if (config_file == nullptr || config_file[0] == '\0') return;
+    const std::string path = config_file;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string prefix = path.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp-";
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* item = readdir(dir)) {
+        const char* name = item->d_name;
+        if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0) continue;
+        const char* digits = name + prefix.size();
+        char* end = nullptr;
+        errno = 0;
+        const long pid = std::strtol(digits, &end, 10);
+        if (digits[0] < '1' || digits[0] > '9' || *end != '\0' || errno != 0 || pid > INT_MAX) {
+            continue;
+        }
+        // A saving game holds its file's lock; its process also still exists. Both must
+        // be gone before the file is taken for a leftover.
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        const int fd = ::openat(dirfd(dir), name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat info;
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlinkat(dirfd(dir), name, 0);
+        }
+        ::close(fd);
     }
-    if (home == nullptr || home[0] == '\0') return "";
-    return std::string(home) + "/.local/share/Tindral";
+    closedir(dir);
 }

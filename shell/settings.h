@@ -47,6 +47,7 @@ bool Find_Key(std::FILE* file, const char* key, bool rewind);
 // line (tabs and " = " removed), or `default_text` when there is none.
 std::string Get_Value(const char* path, const char* key, const char* default_text);
 
-// The per-user data folder: $XDG_DATA_HOME/Tindral, by default ~/.local/share/Tindral.
-// Not created here. Empty when neither variable nor a home folder is known.
-std::string Data_Folder_Path();
+// Removes the temporary files that saves of `config_file` by games that are gone left
+// beside it (a game killed while saving). Never touches the file of a running game or
+// any other file.
+void Settings_Leftovers_Remove(const char* config_file);

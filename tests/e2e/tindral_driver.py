@@ -26,15 +26,15 @@ def wait_for(predicate, timeout, step=0.05, what="condition"):
     raise AssertionError(f"timed out after {timeout} s waiting for {what}")
 
 
-def windows_named(pattern):
-    """Managed top-level windows whose title matches `pattern` (wmctrl sees the UTF-8
-    titles that xdotool misses on SDL's message boxes)."""
-    out = subprocess.run(["wmctrl", "-l"], capture_output=True, text=True).stdout
+def windows_named(pattern, pid=None):
+    """Managed top-level windows whose title matches `pattern`, of process `pid` if given
+    (wmctrl sees the UTF-8 titles that xdotool misses on SDL's message boxes)."""
+    out = subprocess.run(["wmctrl", "-lp"], capture_output=True, text=True).stdout
     found = []
     for line in out.splitlines():
-        parts = line.split(None, 3)
-        title = parts[3] if len(parts) > 3 else ""
-        if re.search(pattern, title):
+        parts = line.split(None, 4)
+        title = parts[4] if len(parts) > 4 else ""
+        if re.search(pattern, title) and (pid is None or int(parts[2]) == pid):
             found.append(int(parts[0], 16))
     return found
 
@@ -154,12 +154,16 @@ def screenshot(path):
 class Game:
     """One run of the program with its own per-user folder."""
 
-    def __init__(self, program, data_home=None):
+    def __init__(self, program, data_home=None, env_changes=None, stderr_path=None, user=None):
+        """`env_changes` sets (or, with None, removes) variables after the defaults;
+        `user` runs the program as that (uid, gid)."""
         self.program = program
         self.own_home = data_home is None
         self.data_home = data_home or tempfile.mkdtemp(prefix="tindral-e2e-")
+        self.env_changes = env_changes or {}
+        self.user = user
         self.process = None
-        self.stderr_path = os.path.join(self.data_home, "stderr.txt")
+        self.stderr_path = stderr_path or os.path.join(self.data_home, "stderr.txt")
 
     def env(self):
         env = dict(os.environ)
@@ -171,16 +175,31 @@ class Game:
             with open(conf, "w") as f:
                 f.write("[general]\ndrivers = null\n")
             env["ALSOFT_CONF"] = conf
+        for name, value in self.env_changes.items():
+            if value is None:
+                env.pop(name, None)
+            else:
+                env[name] = value
         return env
 
-    def start(self):
+    def start(self, cwd=None):
         self.stderr = open(self.stderr_path, "w")
+        as_user = None
+        if self.user is not None:
+            uid, gid = self.user
+
+            def as_user():
+                os.setgroups([])
+                os.setgid(gid)
+                os.setuid(uid)
+
         self.process = subprocess.Popen([self.program], env=self.env(), stderr=self.stderr,
-                                        stdout=subprocess.DEVNULL)
+                                        stdout=subprocess.DEVNULL, cwd=cwd, preexec_fn=as_user)
         return self
 
     def main_window(self, title_pattern="^Tindral - ", timeout=20):
-        return wait_for(lambda: windows_named(title_pattern), timeout, what="the game window")[0]
+        return wait_for(lambda: windows_named(title_pattern, self.process.pid), timeout,
+                        what="the game window")[0]
 
     def close(self):
         """Closes the window as a user does (the window manager's close request)."""

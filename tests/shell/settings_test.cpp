@@ -1,8 +1,10 @@
 // config.dat: reading hand-written files, the exact text the writer produces, round
 // trips, and saves that fail without harming the old file.
 #include "shell/settings.h"
+#include "shell/data_folder.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -311,6 +313,28 @@ TEST(Data_Folder_Test, FollowsXdgDataHome) {
         setenv("HOME", home_copy.c_str(), 1);
     else
         unsetenv("HOME");
+}
+
+// With no home in the environment the password entry names it; without either there is
+// no data folder at all, rather than one in the root folder.
+TEST(Data_Folder_Test, EmptyWithoutHomeOrPasswordEntry) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to become a user without an entry";
+    uid_t stranger = 54321;
+    while (getpwuid(stranger) != nullptr) ++stranger;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        unsetenv("HOME");
+        unsetenv("XDG_DATA_HOME");
+        const passwd* root = getpwuid(0);
+        const bool with_root_home =
+            root != nullptr && Data_Folder_Path() == std::string(root->pw_dir) + "/.local/share/Tindral";
+        if (setuid(stranger) != 0) _exit(2);
+        _exit(with_root_home && Data_Folder_Path().empty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace
