@@ -196,7 +196,7 @@ bool Platform_Video_Init(std::string* error) {
         (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
         !Video_Driver_Requested(driver)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        if (error != nullptr) *error = "no display";
+        if (error != nullptr) *error = "no X11 or Wayland display could be opened";
         return false;
     }
     // The cursor is polled; queued motion events would delay keys behind them.
