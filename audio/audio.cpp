@@ -1,14 +1,17 @@
 #include "audio/audio.h"
 
+#include <AL/al.h>
+#include <AL/alc.h>
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
 #include <cstdio>
 #include <new>
+#include <type_traits>
 #include <vector>
 
+#include "base/log.h"
 #include "engine/pak.h"
-#include "shell/log.h"
 
 namespace {
 
@@ -29,6 +32,14 @@ ALsizei Whole_Frames(std::size_t bytes, ALenum format) {
 
 }  // namespace
 
+// OpenAL's object names are unsigned ints: the header says so without including OpenAL.
+static_assert(std::is_same_v<ALuint, unsigned>);
+
+struct CTarvelAudio::Output {
+    ALCdevice* device = nullptr;
+    ALCcontext* context = nullptr;
+};
+
 struct CTarvelAudio::Channel {
     // Open only while a static sound loads; from Load to Clear for a stream. It owns the
     // file it reads and closes it when cleared.
@@ -47,7 +58,7 @@ struct CTarvelAudio::Channel {
     bool voiced = false;
 };
 
-CTarvelAudio::CTarvelAudio(int channels) {
+CTarvelAudio::CTarvelAudio(int channels) : output_(std::make_unique<Output>()) {
     if (channels <= 0) {
         count_ = 0;
         Log_Write(Engine_Log, 0,
@@ -67,18 +78,18 @@ CTarvelAudio::CTarvelAudio(int channels) {
     count_ = channels;
 
     // "DirectSound3D" names a Windows output; elsewhere the default device serves.
-    device_ = alcOpenDevice("DirectSound3D");
-    if (device_ == nullptr) device_ = alcOpenDevice(nullptr);
-    if (device_ != nullptr) context_ = alcCreateContext(device_, nullptr);
-    if (context_ != nullptr && alcMakeContextCurrent(context_) != ALC_TRUE) {
-        alcDestroyContext(context_);
-        context_ = nullptr;
+    output_->device = alcOpenDevice("DirectSound3D");
+    if (output_->device == nullptr) output_->device = alcOpenDevice(nullptr);
+    if (output_->device != nullptr) output_->context = alcCreateContext(output_->device, nullptr);
+    if (output_->context != nullptr && alcMakeContextCurrent(output_->context) != ALC_TRUE) {
+        alcDestroyContext(output_->context);
+        output_->context = nullptr;
     }
-    if (context_ == nullptr) {
+    if (output_->context == nullptr) {
         // Without a context every OpenAL call would be a no-op that leaves its results
         // unset, so the channels skip OpenAL altogether and the game plays silently.
-        if (device_ != nullptr) alcCloseDevice(device_);
-        device_ = nullptr;
+        if (output_->device != nullptr) alcCloseDevice(output_->device);
+        output_->device = nullptr;
         Log_Write(Engine_Log, 1,
                   "CTarvelAudio::CTarvelAudio() :: failed (could not open OpenAL device)");
         return;
@@ -93,15 +104,15 @@ CTarvelAudio::~CTarvelAudio() {
     for (int c = 0; c < count_; ++c) Clear(c);
     channels_.reset();
     // Our own handles rather than whatever context happens to be current.
-    const bool had_device = device_ != nullptr;
-    if (context_ != nullptr) {
-        if (alcGetCurrentContext() == context_) alcMakeContextCurrent(nullptr);
-        alcDestroyContext(context_);
-        context_ = nullptr;
+    const bool had_device = output_->device != nullptr;
+    if (output_->context != nullptr) {
+        if (alcGetCurrentContext() == output_->context) alcMakeContextCurrent(nullptr);
+        alcDestroyContext(output_->context);
+        output_->context = nullptr;
     }
-    if (device_ != nullptr) {
-        alcCloseDevice(device_);
-        device_ = nullptr;
+    if (output_->device != nullptr) {
+        alcCloseDevice(output_->device);
+        output_->device = nullptr;
     }
     count_ = 0;
     if (had_device) {
@@ -192,7 +203,7 @@ bool CTarvelAudio::Load(int channel, const char* file, bool streamed) {
     // A channel that gets no source stays silent, as every channel does without a device:
     // the file is good, so the load succeeds, and start-up (which stops at a failed load)
     // goes on without this one sound.
-    slot.voiced = context_ != nullptr && Make_Source(slot, streamed ? 2 : 1);
+    slot.voiced = output_->context != nullptr && Make_Source(slot, streamed ? 2 : 1);
     if (!slot.voiced) {
         // Nothing will ever play or feed this channel.
         if (streamed) ov_clear(&slot.decoder);
@@ -201,7 +212,7 @@ bool CTarvelAudio::Load(int channel, const char* file, bool streamed) {
     // A stream's decoder still holds the file open, so its data stays readable until the
     // channel is cleared even though the name is gone.
     member.Release();
-    if (context_ != nullptr && !slot.voiced) {
+    if (output_->context != nullptr && !slot.voiced) {
         Log_Write(Engine_Log, 1,
                   "CTarvelAudio::Load() :: failed (could not create OpenAL source [%s])", file);
     } else {
@@ -279,7 +290,7 @@ void CTarvelAudio::Update_Stream(int channel) {
     if (!active) alSourceStop(slot.source);
 }
 
-bool CTarvelAudio::Fill_Buffer(int channel, ALuint buffer) {
+bool CTarvelAudio::Fill_Buffer(int channel, unsigned buffer) {
     Channel& slot = channels_[channel];
     int collected = 0;
     int section = 0;

@@ -7,14 +7,10 @@
 // at its origin. Single-threaded; every call comes from the main loop.
 #pragma once
 
-#include <AL/al.h>
-#include <AL/alc.h>
-
 #include <memory>
 
-#include "game/sound_player.h"
-
-class CTarvelAudio : public Sound_Player {
+// OpenAL stays inside this library: its handles are opaque here.
+class CTarvelAudio {
   public:
     // The most one decoding pass collects: a static sound is decoded in blocks of this
     // size, and each stream buffer holds at most this much.
@@ -26,7 +22,7 @@ class CTarvelAudio : public Sound_Player {
     // stay silent, and the game runs without sound.
     explicit CTarvelAudio(int channels);
     // Clears every channel and closes the device.
-    ~CTarvelAudio() override;
+    ~CTarvelAudio();
     CTarvelAudio(const CTarvelAudio&) = delete;
     CTarvelAudio& operator=(const CTarvelAudio&) = delete;
 
@@ -41,7 +37,7 @@ class CTarvelAudio : public Sound_Player {
     // Resumes a paused channel, replays a stopped one, and otherwise starts it: a static
     // sound that is still playing starts over, so sounds never overlap within a channel.
     // A streamed channel starts only when its file fills both buffers.
-    void Play(int channel) override;
+    void Play(int channel);
 
     // The source's AL_SOURCE_STATE (AL_INITIAL, AL_PLAYING, AL_PAUSED, AL_STOPPED), or -1
     // for a refused channel, a channel that holds no sound, or a silent channel.
@@ -66,12 +62,12 @@ class CTarvelAudio : public Sound_Player {
     void Update_Stream(int channel);
     // Decodes up to Decode_Block bytes of a streamed channel into `buffer`. False when the
     // decoder had nothing more; the buffer then keeps its previous samples.
-    bool Fill_Buffer(int channel, ALuint buffer);
+    bool Fill_Buffer(int channel, unsigned buffer);
 
     int count_ = 0;
     std::unique_ptr<Channel[]> channels_;
-    ALCdevice* device_ = nullptr;
-    ALCcontext* context_ = nullptr;
+    struct Output;  // the OpenAL device and context
+    std::unique_ptr<Output> output_;
     // One decoding area for every pass, never allocated per pass.
     char scratch_[Decode_Block];
 };

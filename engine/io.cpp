@@ -8,17 +8,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/log.h"
 #include "platform/http.h"
-#include "shell/log.h"
 
 namespace {
 
-const char kAgent[] = "InetURL/1.0";
+const char Agent[] = "InetURL/1.0";
 
 // The body file of one retrieval: unique and private to this call, closed and deleted when
 // the object dies unless it was renamed away.
 class Body_File {
-public:
+  public:
     Body_File() {
         const char* folder = std::getenv("TMPDIR");
         if (folder == nullptr || folder[0] == '\0') folder = "/tmp";
@@ -86,7 +86,7 @@ public:
         return error;
     }
 
-private:
+  private:
     bool Failed(int error) {
         error_ = error;
         return false;
@@ -157,7 +157,7 @@ std::string CTarvelIO::Retrieve_Data_URL(const char* url, const char* save_path)
     Http_Options options;
     options.connect_timeout_ms = Connect_Timeout_Ms;
     options.total_timeout_ms = Total_Timeout_Ms;
-    Http_Failure failure = Http_Get(url, kAgent, on_data, &code, options);
+    Http_Failure failure = Http_Get(url, Agent, on_data, &code, options);
 
     // A failed step leaves the later steps an empty handle, so each of them fails in turn
     // with ERROR_INVALID_HANDLE and logs its own line, as on Windows.

@@ -4,7 +4,7 @@
 #include <string>
 
 class CTarvelIO {
-public:
+  public:
     // Fetches `url` and returns its body read as Windows text (CR LF becomes LF, a Ctrl-Z
     // ends the text), or an empty string when the request failed, the body was cut off or
     // the body is empty. An HTTP error status is no failure: its page is returned like any

@@ -18,7 +18,7 @@ struct Pak_Entry_Info {
 };
 
 class CTarvelPak {
-public:
+  public:
     CTarvelPak();
     ~CTarvelPak();
     CTarvelPak(const CTarvelPak&) = delete;
@@ -40,7 +40,7 @@ public:
     // The entries in directory order (first entry first, duplicates included).
     std::vector<Pak_Entry_Info> Entries() const;
 
-private:
+  private:
     struct Entry;
     std::string path_;
     std::uint8_t header_[28] = {};
@@ -64,7 +64,7 @@ bool Pak_Write(const char* path, const std::vector<Pak_Input>& members);
 // file is never deleted. Load one member of a given name at a time: two live objects
 // for the same name share the extracted file.
 class Pak_Member {
-public:
+  public:
     Pak_Member(const char* archive, const char* name);
     ~Pak_Member();
     Pak_Member(const Pak_Member&) = delete;
@@ -76,7 +76,7 @@ public:
     // Deletes the extracted copy now (no-op for a loose file). Idempotent.
     void Release();
 
-private:
+  private:
     std::string path_;
     bool extracted_ = false;
 };

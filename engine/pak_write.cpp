@@ -1,10 +1,10 @@
 #include <cstring>
 #include <limits>
 
+#include "base/log.h"
 #include "engine/pak.h"
 #include "engine/pak_format.h"
 #include "engine/replacing_file.h"
-#include "shell/log.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/log.h"
 #include "engine/pak.h"
-#include "shell/log.h"
 
 namespace {
 
@@ -34,12 +34,12 @@ pid_t Folder_Owner = 0;
 int Folder_Lock = -1;  // an open descriptor of the folder, locked while we live
 std::mutex Folder_Mutex;
 
-const char kPrefix[] = "tindral-";
+const char Prefix[] = "tindral-";
 
 // Whether `name` is what mkdtemp makes of "tindral-XXXXXX".
 bool Is_Folder_Name(const char* name) {
-    if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0) return false;
-    const char* tail = name + sizeof kPrefix - 1;
+    if (std::strncmp(name, Prefix, sizeof Prefix - 1) != 0) return false;
+    const char* tail = name + sizeof Prefix - 1;
     if (std::strlen(tail) != 6) return false;
     for (const char* c = tail; *c != '\0'; ++c) {
         if (std::isalnum(static_cast<unsigned char>(*c)) == 0) return false;

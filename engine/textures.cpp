@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/log.h"
 #include "engine/pak.h"
 #include "engine/window.h"
 #include "platform/platform.h"
 #include "platform/png.h"
-#include "shell/log.h"
 
 #ifndef GL_BGRA
 #define GL_BGRA 0x80E1

@@ -5,9 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "shell/log.h"
-
-CTarvelWindow* Active_Window = nullptr;
+#include "base/log.h"
 
 namespace {
 
@@ -27,13 +25,11 @@ CTarvelWindow::CTarvelWindow(float near_plane, float far_plane, const char* log_
         Engine_Log = Log_File;
     }
     if (banner != nullptr) Log_Write(Log_File, 0, "%s", banner);
-    Active_Window = this;
 }
 
 CTarvelWindow::~CTarvelWindow() {
     while (!Textures.empty()) Texture_Remove(0);
     GL_Cleanup();
-    if (Active_Window == this) Active_Window = nullptr;
     if (Engine_Log == Log_File) Engine_Log = nullptr;
     Log_Close(Log_File);
     Log_File = nullptr;
@@ -222,6 +218,20 @@ void CTarvelWindow::Get_Cursor_Position(int* x, int* y) const {
 
 void CTarvelWindow::Set_Cursor_Position(int x, int y) {
     Platform_Set_Cursor_Position(Window_Handle, x, y);
+}
+
+void CTarvelWindow::Begin_Frame() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+}
+
+void CTarvelWindow::Depth_Test(bool on) {
+    if (on) {
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
 }
 
 void CTarvelWindow::Swap_Buffers() { Platform_GL_Swap(Window_Handle); }

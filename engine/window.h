@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 
 class CTarvelWindow {
-public:
+  public:
     // Opens the log at `log_path` (none for nullptr) and writes `banner` at level 0.
     CTarvelWindow(float near_plane, float far_plane, const char* log_path, const char* banner);
     ~CTarvelWindow();
@@ -36,6 +36,10 @@ public:
     void Get_Cursor_Position(int* x, int* y) const;
     // Puts the cursor at client pixel (x, y); nothing without a window.
     void Set_Cursor_Position(int x, int y);
+    // Starts a frame: black colour and depth buffers, the identity model-view matrix.
+    void Begin_Frame();
+    // Turns the depth test on or off (the 2-D overlays that must cover everything).
+    void Depth_Test(bool on);
     void Swap_Buffers();
     void Set_Icon();
 
@@ -63,7 +67,7 @@ public:
     int Width = 640;
     bool Fullscreen = true;
 
-private:
+  private:
     struct Texture_Entry {
         std::string name;
         unsigned gl_name = 0;
@@ -76,6 +80,3 @@ private:
     std::vector<Texture_Entry> Textures;
     int Current_Texture = -1;
 };
-
-// The window that the window procedure reaches (set by the constructor).
-extern CTarvelWindow* Active_Window;

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "frontend/camera.h"
+#include "frontend/screen_state.h"
 #include "game/match.h"
-#include "shell/fader.h"
-#include "shell/settings.h"
+#include "game/records.h"
 
 class CTarvelIO;
 class CTarvelWindow;
@@ -24,13 +24,15 @@ struct Frontend_Context {
     High_Score_Table& table_a;  // ranked by spheres allowed
     High_Score_Table& table_b;  // ranked by seconds between goals
     Camera& camera;
-    const Screen_Fader& fader;  // its To tells whether the screen is already being left
+    const int& fade_to;  // the screen the running or last fade leads to: the screen is
+                         // already being left when it is not the current one
     // Starts a fade from screen `from` to `to` lasting `seconds`.
     std::function<void(int from, int to, float seconds)> fade_start = {};
     int& screen_state;
     std::string& player_name;
     const std::string& os_name;
-    const std::string& config_file;  // where Settings_Save writes the tables
+    // Writes the settings and both tables to the settings file; false when that failed.
+    std::function<bool()> save_settings = {};
     const float& elapsed;            // the frame timer's seconds for this frame
     CTarvelIO& io;                   // the score upload's URL client
     std::string upload_host = {};    // the maker's web host, may carry :port

@@ -5,7 +5,7 @@
 
 #include "frontend/frontend_context.h"
 #include "frontend/text_lines.h"
-#include "shell/settings.h"
+#include "game/records.h"
 
 // An entry counts as empty when its spheres are 10000 or more and its time is 0 or less.
 bool High_Score_Empty(const High_Score_Table& table, int slot);

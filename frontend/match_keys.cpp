@@ -10,7 +10,7 @@ constexpr float Leave_Fade_Seconds = 1.0f;
 
 // The screen is already being left: the key that started the fade is still held.
 bool Leaving_For_Menu(const Frontend_Context& context) {
-    return context.fader.To == SCREEN_MENU;
+    return context.fade_to == SCREEN_MENU;
 }
 
 void Confirm_Run(Frontend_Context& context) {
@@ -24,7 +24,7 @@ void Confirm_Run(Frontend_Context& context) {
     const char* name = context.player_name.c_str();
     Table_A_Insert(context.table_a, name, spheres, best_time);
     Table_B_Insert(context.table_b, name, spheres, best_time);
-    Settings_Save(context.config_file.c_str(), context.settings, context.table_a, context.table_b);
+    if (context.save_settings) context.save_settings();
     if (context.fade_start) context.fade_start(SCREEN_MATCH, SCREEN_MENU, Leave_Fade_Seconds);
     // Last, because it blocks: the result is already safe in the saved tables.
     if (qualified && context.settings.UploadHighScores == 1) {
@@ -57,6 +57,11 @@ void Name_Entry_Step(unsigned char (&keys)[256], std::string& name) {
 void Match_Keys_Step(Frontend_Context& context) {
     unsigned char(&keys)[256] = context.window.Keys;
     Match& match = context.match;
+    if (match.end.state == END_RUN_OVER &&
+        Top_Five_Check(context.table_a, context.table_b, match.sides[SIDE_BOTTOM].score,
+                       match.sides[SIDE_BOTTOM].best_time)) {
+        Name_Entry_Step(keys, context.player_name);
+    }
     const bool run_over = match.mode_family == FAMILY_HIGH_SCORE && match.phase == PHASE_NEW;
     bool confirm = keys[KEY_ENTER] != 0 && run_over;
 

@@ -28,7 +28,8 @@ enum Match_Key {
 // has its flag cleared, so one press gives one character; auto-repeat sets it again.
 void Name_Entry_Step(unsigned char (&keys)[256], std::string& name);
 
-// Once per active frame on the match screen, after the simulation step:
+// Once per active frame on the match screen, after the simulation step and the drawing:
+// - At the end of a "High Score" run that enters the top five, the name entry.
 // - Escape suspends a running match (phase 1) or leaves a finished one, fading to the
 //   menu in 1 second; at the end of a "High Score" run it acts as Enter.
 // - Enter at the end of a "High Score" run (family 6, phase 2): a qualifying run needs a

@@ -39,18 +39,15 @@ void Ranking_Lines(const Match& match, const int (&ranking)[Side_Count], Line_Te
     Add_White(lines, 50.0f, 45.0f, Prompt_Size, 1, "Press <escape> for main menu");
 }
 
-void Timed_End(Frontend_Context& context, Text_Lines& lines) {
-    Match& match = context.match;
-    int ranking[Side_Count] = {0, 1, 2, 3};
-    const Timed_End_Result result =
-        Timed_End_Rule(match, context.screen_state == SCREEN_MATCH, ranking);
-    if (result == TIMED_END_SUDDEN_DEATH) {
+void Timed_End(const Frontend_Context& context, Text_Lines& lines) {
+    const Match& match = context.match;
+    if (match.end.state == END_SUDDEN_DEATH) {
         Add_White(lines, 3.0f, 95.0f, Prompt_Size, 0, "Don't let the next one in ...");
         return;
     }
-    if (result != TIMED_END_FINISHED) return;
+    if (match.end.state != END_RANKED) return;
     Ranking_Lines(
-        match, ranking,
+        match, match.end.ranking,
         [&match](int side, bool, char* text, size_t size) {
             std::snprintf(text, size, "%s player [%.0f]", Side_Name(side),
                           static_cast<double>(match.sides[side].score));
@@ -58,12 +55,11 @@ void Timed_End(Frontend_Context& context, Text_Lines& lines) {
         lines);
 }
 
-void Countdown_End(Frontend_Context& context, Text_Lines& lines) {
-    Match& match = context.match;
-    int ranking[Side_Count] = {0, 1, 2, 3};
-    if (!Countdown_End_Rule(match, context.screen_state == SCREEN_MATCH, ranking)) return;
+void Countdown_End(const Frontend_Context& context, Text_Lines& lines) {
+    const Match& match = context.match;
+    if (match.end.state != END_RANKED) return;
     Ranking_Lines(
-        match, ranking,
+        match, match.end.ranking,
         [&match](int side, bool first, char* text, size_t size) {
             if (first) {
                 std::snprintf(text, size, "%s player won", Side_Name(side));
@@ -75,9 +71,9 @@ void Countdown_End(Frontend_Context& context, Text_Lines& lines) {
         lines);
 }
 
-void High_Score_End(Frontend_Context& context, Text_Lines& lines) {
-    Match& match = context.match;
-    if (!High_Score_End_Rule(match, context.screen_state == SCREEN_MATCH)) return;
+void High_Score_End(const Frontend_Context& context, Text_Lines& lines) {
+    const Match& match = context.match;
+    if (match.end.state != END_RUN_OVER) return;
     const float spheres = match.sides[SIDE_BOTTOM].score;
     const float best_time = match.sides[SIDE_BOTTOM].best_time;
 
@@ -88,12 +84,11 @@ void High_Score_End(Frontend_Context& context, Text_Lines& lines) {
         const bool cursor = seconds >= 0 && seconds % 2 == 0;
         lines.Add(35.0f, 70.0f, Prompt_Size, 1.0f, 1.0f, 1.0f, 0, 0,
                   cursor ? "Name: %s-" : "Name: %s", context.player_name.c_str());
-        Name_Entry_Step(context.window.Keys, context.player_name);
     } else {
         Add_White(lines, 50.0f, 75.0f, Prompt_Size, 1, "You did not get into the top 5");
     }
 
-    if (context.fader.To == SCREEN_MENU) {
+    if (context.fade_to == SCREEN_MENU) {
         // Already leaving: the run is in the tables.
         High_Score_Table_Lines(context.table_a, context.table_b, 1, lines);
         return;
@@ -138,8 +133,8 @@ int Ranking_Layout(const Match& match, const int (&ranking)[Side_Count],
     return count;
 }
 
-void Match_Overlay(Frontend_Context& context, Text_Lines& lines) {
-    Match& match = context.match;
+void Match_Overlay(const Frontend_Context& context, Text_Lines& lines) {
+    const Match& match = context.match;
     char clock[32];
     if (Clock_Text(match.mode_family, match.match_clock, clock)) {
         Add_White(lines, 3.0f, 95.0f, 4.0f, 0, clock);

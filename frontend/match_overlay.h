@@ -1,7 +1,6 @@
 // What the match screen shows over the arena: the clock and the "High Score" heads-up
-// lines, and the end screens of the three mode families. Deciding the end screens applies
-// the match rules (which finish the match), runs the name entry and reads the tables, so
-// this is part of every drawn frame; it records its text instead of drawing it.
+// lines, and the end screens of the three mode families as the end rules decided them
+// (game/match_frame.h). It records its text instead of drawing it.
 #pragma once
 
 #include "frontend/frontend_context.h"
@@ -24,7 +23,6 @@ struct Ranking_Line {
 int Ranking_Layout(const Match& match, const int (&ranking)[Side_Count],
                    Ranking_Line (&lines)[Side_Count]);
 
-// Records the overlay of one frame into `lines` and applies the end rule of the match's
-// mode family (which may finish the match). At the end of a qualifying "High Score" run
-// it also runs the name entry on the window's keys.
-void Match_Overlay(Frontend_Context& context, Text_Lines& lines);
+// Records the overlay of one frame into `lines`: the clock, and the end screen of what the
+// latest end rule decided (match.end). Reads the match only.
+void Match_Overlay(const Frontend_Context& context, Text_Lines& lines);

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "engine/model_gl.h"
 #include "engine/window.h"
 #include "frontend/match_overlay.h"
+#include "frontend/model_gl.h"
 #include "frontend/text_lines.h"
 #include "frontend/wall_numbers.h"
 

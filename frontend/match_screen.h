@@ -11,7 +11,7 @@
 void Model_Distance_Fade(CTarvelModel& model, Vector centre, float red, float green, float blue);
 
 // Draws one frame of the match screen into the current viewport. The 3-D projection must
-// be current; leaves the 3-D mode with lighting off. Applies the mode's end rule, so it
-// can finish the match (and, at the end of a "High Score" run, edits the player's name).
-// The menu calls it for its live view with its own viewport.
+// be current; leaves the 3-D mode with lighting off. Shows what the latest end rule
+// decided (Match_End_Rules runs first); changes no match state, only the camera and the
+// models' drawn colours. The menu calls it for its live view with its own viewport.
 void Match_Screen_Draw(Frontend_Context& context);

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/log.h"
 #include "engine/io.h"
-#include "shell/log.h"
 
 namespace {
 
 // The program version as the game holds it: a single-precision value.
-constexpr float kVersion = 1.65f;
+constexpr float Version = 1.65f;
 
 // Float to 32-bit integer as the x86 truncating conversion does it: toward zero, and the
 // "integer indefinite" value INT32_MIN for NaN and values out of range (a plain cast of
@@ -26,15 +26,15 @@ bool Unreserved(unsigned char c) {
 }
 
 std::string Query_Escape(const char* text) {
-    static const char kHex[] = "0123456789ABCDEF";
+    static const char Hex[] = "0123456789ABCDEF";
     std::string out;
     for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c != 0; ++c) {
         if (Unreserved(*c)) {
             out += static_cast<char>(*c);
         } else {
             out += '%';
-            out += kHex[*c >> 4];
-            out += kHex[*c & 15];
+            out += Hex[*c >> 4];
+            out += Hex[*c & 15];
         }
     }
     return out;
@@ -59,7 +59,7 @@ std::string Score_Upload_Url(const char* host, const char* name, float spheres, 
     std::snprintf(numbers, sizeof numbers, "&score_time=%f&score_spheres=%i",
                   static_cast<double>(best_time), Truncate(spheres));
     char version[32];
-    std::snprintf(version, sizeof version, "%.2f", static_cast<double>(kVersion));
+    std::snprintf(version, sizeof version, "%.2f", static_cast<double>(Version));
     return std::string("http://") + host +
            "/accessTindral.php?access=score_upload_information&level=1" + numbers +
            "&username=" + Query_Escape(name) + "&index=" + std::to_string(index) +

@@ -22,11 +22,11 @@ struct Goal_Mouth {
     Mouth_Corner corners[4];
 };
 
-constexpr float kClosingRate = 5.0f;  // units per second, per coordinate
-constexpr int kHighestVertex = 96;
+constexpr float Closing_Rate = 5.0f;  // units per second, per coordinate
+constexpr int Highest_Vertex = 96;
 
 // In the order the sides are handled.
-const Goal_Mouth kMouths[Side_Count] = {
+const Goal_Mouth Mouths[Side_Count] = {
     {SIDE_TOP,
      35,
      1.0f,
@@ -81,10 +81,10 @@ float Shrink(float value, float sign, float limit, float step) {
 void Close_Goals(Match& match, float dt) {
     CTarvelModel& wall = match.wall;
     // Any other arena model needs a table of its own; never touch points it lacks.
-    if (wall.point_count <= kHighestVertex) return;
-    const float step = kClosingRate * dt;
+    if (wall.point_count <= Highest_Vertex) return;
+    const float step = Closing_Rate * dt;
     bool changed = false;
-    for (const Goal_Mouth& mouth : kMouths) {
+    for (const Goal_Mouth& mouth : Mouths) {
         if (!match.sides[mouth.side].closed) continue;
         const Vector p = wall.points[mouth.reference].position;
         if (!(mouth.sign_x * p.x > mouth.limit_x && mouth.sign_y * p.y > mouth.limit_y)) continue;

@@ -9,11 +9,11 @@ Controller Controller_Make(int type, int cursor_x, int cursor_y) {
 }
 
 void Controller_Set_Match_Keys(Controller& controller) {
-    static const int kArrows[Controller_Direction_Count] = {38, 40, 37, 39};
-    static const int kLetters[Controller_Direction_Count] = {'W', 'S', 'A', 'D'};
+    static const int Arrows[Controller_Direction_Count] = {38, 40, 37, 39};
+    static const int Letters[Controller_Direction_Count] = {'W', 'S', 'A', 'D'};
     const int* layout = nullptr;
-    if (controller.type == CONTROLLER_ARROW_KEYS) layout = kArrows;
-    if (controller.type == CONTROLLER_WASD_KEYS) layout = kLetters;
+    if (controller.type == CONTROLLER_ARROW_KEYS) layout = Arrows;
+    if (controller.type == CONTROLLER_WASD_KEYS) layout = Letters;
     if (layout == nullptr) return;
     for (int d = 0; d < Controller_Direction_Count; ++d) controller.direction_keys[d] = layout[d];
     for (int& key : controller.button_keys) key = Key_None;

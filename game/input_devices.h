@@ -1,6 +1,6 @@
 // What the controllers read from the outside world: the window's key table, the cursor
 // and mouse buttons, and the joysticks. The simulation sees only this interface, so it
-// builds and runs headless; the game hands it the window's devices (engine/input_devices.h)
+// builds and runs headless; the game hands it the window's devices (shell/input_devices.h)
 // and tests hand it a fake whose state they set.
 #pragma once
 

@@ -7,47 +7,47 @@ struct Sphere_Start {
     float heading;
 };
 
-const Sphere_Start kTimedStarts[3] = {
+const Sphere_Start Timed_Starts[3] = {
     {{-40.0f, -40.0f, 10.0f}, 145.0f},
     {{0.0f, 0.0f, 10.0f}, 45.0f},
     {{40.0f, 40.0f, 10.0f}, 315.0f},
 };
-const Sphere_Start kCountdownStarts[1] = {
+const Sphere_Start Countdown_Starts[1] = {
     {{0.0f, 0.0f, 10.0f}, 0.0f},
 };
-const Sphere_Start kHighScoreStarts[4] = {
+const Sphere_Start High_Score_Starts[4] = {
     {{-50.0f, 50.0f, 10.0f}, 225.0f},
     {{50.0f, 50.0f, 10.0f}, 135.0f},
     {{50.0f, -50.0f, 10.0f}, 45.0f},
     {{-50.0f, -50.0f, 10.0f}, 315.0f},
 };
 
-const Vector kPaddleStarts[Side_Count] = {
+const Vector Paddle_Starts[Side_Count] = {
     {0.0f, 130.0f, 0.0f},   // Top
     {0.0f, -130.0f, 0.0f},  // Bottom
     {-130.0f, 0.0f, 0.0f},  // Left
     {130.0f, 0.0f, 0.0f},   // Right
 };
 
-const char* const kModeNames[Mode_Count] = {
+const char* const Mode_Names[Mode_Count] = {
     "Timed (3 min)",   "Timed (6 min)",   "Timed (9 min)", "Countdown (300)",
     "Countdown (600)", "Countdown (900)", "High Score",
 };
 
-const char* const kSideNames[Side_Count] = {"Top", "Bottom", "Left", "Right"};
+const char* const Side_Names[Side_Count] = {"Top", "Bottom", "Left", "Right"};
 
 // The start table of a family, with its length (the family's sphere count).
 const Sphere_Start* Starts_Of(int family, int* count) {
     if (family == FAMILY_COUNTDOWN) {
         *count = 1;
-        return kCountdownStarts;
+        return Countdown_Starts;
     }
     if (family == FAMILY_HIGH_SCORE) {
         *count = 4;
-        return kHighScoreStarts;
+        return High_Score_Starts;
     }
     *count = 3;
-    return kTimedStarts;
+    return Timed_Starts;
 }
 
 float Sphere_Speed_Of(int family) {
@@ -70,11 +70,11 @@ int Mode_Family_Of(int mode) {
 }
 
 const char* Mode_Name(int mode) {
-    return mode >= 0 && mode < Mode_Count ? kModeNames[mode] : "";
+    return mode >= 0 && mode < Mode_Count ? Mode_Names[mode] : "";
 }
 
 const char* Side_Name(int side) {
-    return side >= 0 && side < Side_Count ? kSideNames[side] : "";
+    return side >= 0 && side < Side_Count ? Side_Names[side] : "";
 }
 
 Vector Sphere_Start_Position(int family, int index) {
@@ -90,7 +90,7 @@ float Sphere_Start_Heading(int family, int index) {
 }
 
 Vector Paddle_Start_Position(int side) {
-    return side >= 0 && side < Side_Count ? kPaddleStarts[side] : Vector();
+    return side >= 0 && side < Side_Count ? Paddle_Starts[side] : Vector();
 }
 
 void Sphere_Reset(Match& match, int index, const Match_Context& context) {
@@ -133,6 +133,8 @@ void Match_Setup(Match& match, const Match_Context& context) {
         match.match_clock = 180.0f * static_cast<float>(mode + 1);
     if (match.mode_family == FAMILY_HIGH_SCORE) match.match_clock = 150.0f;
     match.last_goal_side = -1;
+    match.end = Match_End{};
+    match.escapes = 0;
 
     match.ground.File_Load("ground.dat", context.textures);
     match.wall.File_Load("wall.dat", context.textures);

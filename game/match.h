@@ -8,9 +8,9 @@
 #include "game/controller.h"
 #include "game/match_phase.h"
 #include "game/model.h"
+#include "game/records.h"
 #include "game/texture_source.h"
 #include "game/vector.h"
-#include "shell/settings.h"
 
 class Sound_Player;
 class Input_Devices;
@@ -41,6 +41,19 @@ struct Sphere {
     float launch_timer = -1.0f;  // seconds to launch; -1: none pending
 };
 
+// What the end rule of the mode decided in the latest frame, for the screens to show.
+enum Match_End_State {
+    END_NONE = 0,      // nothing to show
+    END_SUDDEN_DEATH,  // a timed match tied at the end plays on
+    END_RANKED,        // a timed or countdown match is over: `ranking` holds the order
+    END_RUN_OVER,      // a "High Score" run is over: the result is Bottom's score and best time
+};
+
+struct Match_End {
+    int state = END_NONE;
+    int ranking[Side_Count] = {0, 1, 2, 3};  // side numbers, best first
+};
+
 struct Match {
     int mode = 0;  // the setting Level, 0..6
     int mode_family = FAMILY_TIMED;
@@ -49,7 +62,11 @@ struct Match {
     int sphere_count = 0;      // spheres in play; 0 once a match finishes
     float sphere_speed = 0.0f;
     int last_goal_side = -1;  // side that conceded the most recent goal, -1 before any
+    // Spheres parked at the escape bound since the set-up. An escape is charged like a goal
+    // (to last_goal_side); this count only tells the two apart.
+    long long escapes = 0;
     Side sides[Side_Count];
+    Match_End end;  // set by Match_End_Rules
     Sphere spheres[Max_Spheres];
     CTarvelModel ground;  // drawn only
     CTarvelModel wall;    // key 1: walls spheres bounce off; key 2: goal sensors

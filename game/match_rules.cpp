@@ -9,9 +9,9 @@
 namespace {
 
 // Starting value of the search for the fewest goals.
-constexpr float kNoScore = 10000.0f;
+constexpr float No_Score = 10000.0f;
 // open_time of a Countdown survivor, so that it ranks first.
-constexpr float kSurvivorTime = 10000.0f;
+constexpr float Survivor_Time = 10000.0f;
 
 int Open_Sides(const Match& match) {
     int open = 0;
@@ -66,10 +66,15 @@ void Match_Step(Match& match, const Match_Context& context, float dt) {
         }
     }
     Close_Goals(match, dt);
-    // A sphere that travels more than about half its radius in one step can end with its
-    // centre past a wall, which then lets it go as "moving away" and it escapes: at 400
-    // units per second that happens at 30 frames per second. Long frames therefore move
-    // the spheres in sub-steps of at most Max_Sphere_Travel units; a stall longer than
+    // The contact distance is the sphere radius: an edge touches a sphere whose centre is
+    // within the radius of it, and the bounce turns the sphere only while its centre is
+    // still on the near side of the edge (past it, the sphere counts as moving away and
+    // leaves the arena). A sphere that was not touching and moves at most its radius in a
+    // pass is therefore caught with its centre on the near side; two spheres closing on
+    // each other at that speed cover at most their summed radii. A frame in which a
+    // sphere would move further (400 units per second below 40 frames per second) runs
+    // in sub-steps of at most Max_Sphere_Travel; every other frame is one pass, so
+    // contacts are tested once, at the frame's end. A stall longer than
     // Max_Physics_Substeps sub-steps can cover still ends at the escape bound.
     const float travel = match.sphere_speed * dt;
     int substeps = 1;
@@ -97,7 +102,7 @@ void Charge_Goal(Match& match, int side) {
 
 Timed_End_Result Timed_End_Rule(Match& match, bool on_match_screen, int ranking[Side_Count]) {
     if (match.mode_family != FAMILY_TIMED || match.match_clock > 0.0f) return TIMED_END_NOT_YET;
-    float fewest = kNoScore;
+    float fewest = No_Score;
     for (const Side& side : match.sides) {
         if (!side.closed && side.score < fewest) fewest = side.score;
     }
@@ -120,7 +125,7 @@ bool Countdown_End_Rule(Match& match, bool on_match_screen, int ranking[Side_Cou
     if (Open_Sides(match) >= 2) return false;
     Finish(match);
     for (Side& side : match.sides) {
-        if (!side.closed) side.open_time = kSurvivorTime;
+        if (!side.closed) side.open_time = Survivor_Time;
     }
     Rank(match, ranking, [](const Side& a, const Side& b) { return a.open_time > b.open_time; });
     return true;

@@ -4,14 +4,16 @@
 
 #include "game/match.h"
 
-// Longest distance a sphere moves in one physics sub-step, and the most sub-steps one
-// frame is split into.
-constexpr float Max_Sphere_Travel = 5.0f;
+// Longest distance a sphere may move in one physics pass: its contact distance, the
+// sphere radius (see Match_Step). A frame is split into sub-steps only when a sphere
+// would move further; at most Max_Physics_Substeps of them.
+constexpr float Max_Sphere_Travel = Sphere_Radius;
 constexpr int Max_Physics_Substeps = 8;
 
 // One simulation step of dt seconds: the clock, the controllers, the countdown drain and
-// open times, the goal closing, then the physics and the sphere updates in sub-steps of
-// at most Max_Sphere_Travel units of sphere travel.
+// open times, the goal closing, then one physics pass and the sphere updates. A frame in
+// which a sphere would travel more than Max_Sphere_Travel runs them in equal sub-steps
+// of at most that travel instead (at 50 frames per second or more no mode does).
 void Match_Step(Match& match, const Match_Context& context, float dt);
 
 // Charges a goal to `side` (0..3) unless the phase is PHASE_NEW.

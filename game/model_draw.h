@@ -1,5 +1,5 @@
 // The drawing primitives a model needs, in the order it issues them. The game's window
-// implements them with OpenGL immediate mode (engine/model_gl.h); tests record them.
+// implements them with OpenGL immediate mode (frontend/model_gl.h); tests record them.
 #pragma once
 
 #include "game/vector.h"

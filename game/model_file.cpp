@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "base/log.h"
 #include "game/model.h"
-#include "shell/log.h"
 
 bool Model_File_Read(std::FILE* file, Model_File* out) {
     Model_File model;

@@ -1,8 +1,8 @@
 #include <cstdio>
 
+#include "base/log.h"
 #include "engine/pak.h"
 #include "game/model.h"
-#include "shell/log.h"
 
 bool CTarvelModel::File_Load(const char* path, Texture_Source* textures) {
     if (path == nullptr) path = "";

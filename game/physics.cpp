@@ -80,7 +80,10 @@ void Collide_Arena(Match& match, const Match_Context& context, Sphere& sphere) {
             Play(context, SOUND_GOAL);
         }
     }
-    if (Escaped(sphere.model.position)) sphere.parked = true;
+    if (!sphere.parked && Escaped(sphere.model.position)) {
+        sphere.parked = true;
+        ++match.escapes;
+    }
 }
 
 // Turns the drawn mesh as if the sphere rolled along its velocity for dt; position and
@@ -175,14 +178,14 @@ bool Collide_Spheres(CTarvelModel& a, CTarvelModel& b, float dt, bool respond) {
 }
 
 bool Collide_Edges(CTarvelModel& sphere, const CTarvelModel& model, int key, bool respond) {
-    static const int kEdges[3][2] = {{0, 1}, {0, 2}, {1, 2}};
+    static const int Edges[3][2] = {{0, 1}, {0, 2}, {1, 2}};
     const Vector centre = sphere.position;
     bool found = false;
     float best = 0.0f;
     Vector contact;
     for (const Model_Triangle& face : model.triangles) {
         if (key != -1 && face.key != key) continue;
-        for (const auto& edge : kEdges) {
+        for (const auto& edge : Edges) {
             const Vector start = model.points[face.corners[edge[0]]].position;
             const Vector end = model.points[face.corners[edge[1]]].position;
             if (start.z > Floor_Edge_Height || end.z > Floor_Edge_Height) continue;

@@ -1,5 +1,5 @@
 // Where a model file's texture names become texture slots. The game's window implements
-// it (engine/model_gl.h); headless programs hand out a slot of their own.
+// it (frontend/model_gl.h); headless programs hand out a slot of their own.
 #pragma once
 
 class Texture_Source {

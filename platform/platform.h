@@ -34,11 +34,6 @@ bool Platform_Peek_Message(Platform_Message* out);
 // Posts a quit request with `status`; a later Platform_Peek_Message returns it.
 void Platform_Post_Quit(int status);
 
-// Virtual-key code of an SDL key name ("Left", "Left Shift", "A", "F1", "Return", ...),
-// or 0 when the key has no Windows counterpart. Used by the message translation; tests
-// read the table through names.
-int Platform_Virtual_Key_From_Name(const char* key_name);
-
 // ---- Window and GL context -------------------------------------------------------------
 
 struct Platform_Window;

@@ -47,7 +47,7 @@ struct Key_Name {
 };
 
 // Keys with a Windows virtual-key code other than their own character.
-const Key_Name kKeyTable[] = {
+const Key_Name Key_Table[] = {
     {SDLK_BACKSPACE, 8},   {SDLK_TAB, 9},          {SDLK_RETURN, 13},     {SDLK_KP_ENTER, 13},
     {SDLK_LSHIFT, 16},     {SDLK_RSHIFT, 16},      {SDLK_LCTRL, 17},      {SDLK_RCTRL, 17},
     {SDLK_LALT, 18},       {SDLK_RALT, 18},        {SDLK_PAUSE, 19},      {SDLK_CAPSLOCK, 20},
@@ -68,7 +68,7 @@ int Virtual_Key(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
     if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
     if (key >= SDLK_F1 && key <= SDLK_F12) return 112 + (key - SDLK_F1);
-    for (const Key_Name& entry : kKeyTable) {
+    for (const Key_Name& entry : Key_Table) {
         if (entry.key == key) return entry.vk;
     }
     return 0;
@@ -137,11 +137,6 @@ Uint32 Box_Flags(Platform_Icon icon) {
 }
 
 }  // namespace
-
-int Platform_Virtual_Key_From_Name(const char* key_name) {
-    SDL_Keycode key = SDL_GetKeyFromName(key_name);
-    return key == SDLK_UNKNOWN ? 0 : Virtual_Key(key);
-}
 
 bool Platform_Peek_Message(Platform_Message* out) {
     if (Quit_Pending) {

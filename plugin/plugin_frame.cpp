@@ -41,13 +41,13 @@ const char* Os_Name_Of(const Os_Version& version) {
         int minor;
         const char* name;
     };
-    static constexpr Name_Row kNames[] = {
+    static constexpr Name_Row Names[] = {
         {true, 4, 0, "NT"},          {true, 5, 0, "2000"},  {true, 5, 1, "XP"},
         {true, 5, 2, "Server_2003"}, {true, 6, 0, "Vista"}, {true, 6, 1, "Windows_7"},
         {false, 4, 0, "95"},         {false, 4, 10, "98"},  {false, 4, 90, "Me"},
     };
     bool nt = version.platform == kPlatform_NT;
-    for (const Name_Row& row : kNames) {
+    for (const Name_Row& row : Names) {
         if (row.nt == nt && row.major == version.major && row.minor == version.minor) {
             return row.name;
         }

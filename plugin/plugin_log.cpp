@@ -24,7 +24,7 @@ constexpr const char kHeader_Colours[] =
     R"({\colortbl ;\red0\green0\blue0;\red255\green0\blue0;\red0\green128\blue0;\red0\green0\blue255;}{\*\generator Msftedit 5.41.15.1503;}\viewkind4\uc1\pard\fs20)";
 constexpr const char kHeader_Started[] =
     R"(--------------------------------------\par Logging started: %.2i/%.2i/%.4i - %.2i:%.2i:%.2i \par---------------------------------------\par \par)";
-constexpr const char kLine[] = R"( %.2i:%.2i:%.2i :: \cf1\f0 %s\cf0\f1\par)";
+constexpr const char Line[] = R"( %.2i:%.2i:%.2i :: \cf1\f0 %s\cf0\f1\par)";
 
 // Decodes one UTF-8 character at text[i]; returns its length, or 0 when the bytes there
 // are not a valid character.
@@ -119,7 +119,7 @@ void Log_Line(std::FILE* log, const char* format, ...) {
     va_end(args);
 
     std::tm now = Local_Now();
-    std::fprintf(log, kLine, now.tm_hour, now.tm_min, now.tm_sec, Rtf_Text(message.data()).c_str());
+    std::fprintf(log, Line, now.tm_hour, now.tm_min, now.tm_sec, Rtf_Text(message.data()).c_str());
     std::fflush(log);
 }
 

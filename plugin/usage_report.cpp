@@ -5,7 +5,7 @@
 namespace corvane {
 
 std::string Percent_Encode(const std::string& text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
+    static constexpr char Hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size() * 3);
     for (char ch : text) {
@@ -16,8 +16,8 @@ std::string Percent_Encode(const std::string& text) {
             out += ch;
         } else {
             out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
+            out += Hex[c >> 4];
+            out += Hex[c & 0x0F];
         }
     }
     return out;

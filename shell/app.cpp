@@ -1,33 +1,30 @@
 #include "shell/app.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
-#include "engine/input_devices.h"
+#include "base/log.h"
 #include "engine/io.h"
 #include "engine/lighting.h"
-#include "engine/model_gl.h"
 #include "engine/start_up_files.h"
 #include "frontend/frontend_context.h"
 #include "frontend/match_keys.h"
 #include "frontend/match_screen.h"
-#include "game/match_rules.h"
+#include "frontend/model_gl.h"
+#include "game/match_frame.h"
+#include "game/sound_player.h"
 #include "platform/platform.h"
 #include "shell/data_folder.h"
-#include "shell/log.h"
+#include "shell/frame_clock.h"
+#include "shell/input_devices.h"
 #include "shell/os_name.h"
-
-#ifndef TINDRAL_WEB_HOST
-#error "TINDRAL_WEB_HOST must name the maker's web host"
-#endif
+#include "shell/web_host.h"
 
 namespace {
 
-const char kProductName[] = "Tindral";
-const char kBanner[] = "Tindral :: Version 1.65";
+const char Product_Name[] = "Tindral";
+const char Banner[] = "Tindral :: Version 1.65";
 
 // The per-user data folder, made with every missing level on first use. Empty when it
 // cannot be made (said once on standard error): the game then plays on without its log
@@ -56,11 +53,11 @@ std::string Log_Path() {
 }  // namespace
 
 // ---- The process-wide objects, in construction order ----------------------------------
-CTarvelWindow Game_Window(100.0f, 800.0f, Log_Path().c_str(), kBanner);
+CTarvelWindow Game_Window(100.0f, 800.0f, Log_Path().c_str(), Banner);
 CTarvelAudio Game_Audio(6);
 Camera Game_Camera;
 Match The_Match;
-CTarvelTimer Frame_Timer;
+CTarvelTimer Frame_Timer(Frame_Clock());
 Menu_State Menu;
 Screen_Fader Fader;
 App_Paths Paths;
@@ -77,50 +74,70 @@ CTarvelIO Game_IO;
 Window_Input_Devices Window_Devices(Game_Window);
 Window_Texture_Source Window_Textures(Game_Window);
 
+// The sound device as the simulation and the menus see it.
+class Game_Sound_Player : public Sound_Player {
+  public:
+    void Play(int channel) override { Game_Audio.Play(channel); }
+};
+Game_Sound_Player Game_Sounds;
+
 // What the simulation reaches of the rest of the program.
-Match_Context Simulation{&Settings,      &High_Scores_A, &High_Scores_B, &Window_Textures,
-                         &Game_Audio,    &Window_Devices, true,
-                         [] { Frame_Timer.Tick(); }};
+Match_Context Simulation{
+    .settings = &Settings,
+    .table_a = &High_Scores_A,
+    .table_b = &High_Scores_B,
+    .textures = &Window_Textures,
+    .sound = &Game_Sounds,
+    .input = &Window_Devices,
+    .animate_meshes = true,
+    .restart_timer = [] { Frame_Timer.Tick(); },
+};
 
 void Arena_Setup() { Match_Setup(The_Match, Simulation); }
 
 // What the screens read and change.
-Frontend_Context Screens{Game_Window,
-                         The_Match,
-                         Settings,
-                         High_Scores_A,
-                         High_Scores_B,
-                         Game_Camera,
-                         Fader,
-                         Fade_Start,
-                         Screen_State,
-                         Paths.Player_Name,
-                         Paths.OS_Name,
-                         Paths.Config_File,
-                         Frame_Timer.Elapsed,
-                         Game_IO,
-                         TINDRAL_WEB_HOST,
-                         {},
-                         &Menu,
-                         &Window_Devices,
-                         &Game_Audio,
-                         Controller_Available,
-                         Arena_Setup,
-                         {}};
+Frontend_Context Screens{
+    .window = Game_Window,
+    .match = The_Match,
+    .settings = Settings,
+    .table_a = High_Scores_A,
+    .table_b = High_Scores_B,
+    .camera = Game_Camera,
+    .fade_to = Fader.To,
+    .fade_start = Fade_Start,
+    .screen_state = Screen_State,
+    .player_name = Paths.Player_Name,
+    .os_name = Paths.OS_Name,
+    .save_settings =
+        [] {
+            return Settings_Save(Paths.Config_File.c_str(), Settings, High_Scores_A,
+                                 High_Scores_B);
+        },
+    .elapsed = Frame_Timer.Elapsed,
+    .io = Game_IO,
+    .upload_host = Game_Web_Host(),
+    .local_seconds = {},
+    .menu = &Menu,
+    .input = &Window_Devices,
+    .sound = &Game_Sounds,
+    .controller_available = Controller_Available,
+    .match_setup = Arena_Setup,
+    .open_url = {},
+};
 
 // The fader's effects on the rest of the game.
 class Game_Fader_Host : public Fader_Host {
-public:
+  public:
     void Timer_Tick() override { Frame_Timer.Tick(); }
     void Match_Setup() override { Arena_Setup(); }
     void Request_Quit() override { Game_Window.Quit = true; }
     void Draw_Veil(float opacity) override {
-        static const float kCorners[4][3] = {{0, 100, 0}, {100, 100, 0}, {100, 0, 0}, {0, 0, 0}};
-        static const float kTexcoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        static const float Corners[4][3] = {{0, 100, 0}, {100, 100, 0}, {100, 0, 0}, {0, 0, 0}};
+        static const float Texcoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
         Game_Window.Mode_2D(1);
-        glDisable(GL_DEPTH_TEST);
-        Game_Window.Draw_Quad(-1, 0.0f, 0.0f, 0.0f, 1.0f - opacity, kCorners, kTexcoords);
-        glEnable(GL_DEPTH_TEST);
+        Game_Window.Depth_Test(false);
+        Game_Window.Draw_Quad(-1, 0.0f, 0.0f, 0.0f, 1.0f - opacity, Corners, Texcoords);
+        Game_Window.Depth_Test(true);
         Game_Window.Mode_3D();
     }
 };
@@ -159,15 +176,15 @@ bool Game_Resources_Load() {
 }
 
 void Resources_Failed() {
-    Platform_Message_Box("Could not initialize game resources.", kProductName, ICON_ERROR);
+    Platform_Message_Box("Could not initialize game resources.", Product_Name, ICON_ERROR);
     std::exit(1);
 }
 
 void Intro_Draw() {
-    static const float kCorners[4][3] = {{30, 30, 0}, {70, 30, 0}, {70, 70, 0}, {30, 70, 0}};
-    static const float kTexcoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    static const float Corners[4][3] = {{30, 30, 0}, {70, 30, 0}, {70, 70, 0}, {30, 70, 0}};
+    static const float Texcoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     Game_Window.Mode_2D(1);
-    Game_Window.Draw_Quad(8, 1.0f, 1.0f, 1.0f, 0.0f, kCorners, kTexcoords);
+    Game_Window.Draw_Quad(8, 1.0f, 1.0f, 1.0f, 0.0f, Corners, Texcoords);
     Game_Window.Mode_3D();
 }
 
@@ -176,13 +193,12 @@ void Frame_Active() {
         case SCREEN_INTRO: Intro_Draw(); break;
         case SCREEN_MENU:
             Menu_Input_Step(Screens);
+            Match_End_Rules(The_Match, false);
             Menu_Screen_Step(Screens);
             break;
         case SCREEN_MATCH:
+            Match_Frame(The_Match, Simulation, Frame_Timer.Get_Elapsed(), false);
             Match_Screen_Draw(Screens);
-            if (The_Match.phase != PHASE_SUSPENDED) {
-                Match_Step(The_Match, Simulation, Frame_Timer.Get_Elapsed());
-            }
             Match_Keys_Step(Screens);
             break;
         default: break;
@@ -193,6 +209,9 @@ void Frame_Active() {
 
 void Frame_Inactive() {
     // Nothing steps, takes input or fades while another program has the focus.
+    if (Screen_State == SCREEN_MENU || Screen_State == SCREEN_MATCH) {
+        Match_End_Rules(The_Match, Screen_State == SCREEN_MATCH);
+    }
     if (Screen_State == SCREEN_MENU) Menu_Screen_Step(Screens);
     if (Screen_State == SCREEN_MATCH) Match_Screen_Draw(Screens);
     Game_Window.Swap_Buffers();
@@ -211,14 +230,14 @@ int Tindral_Main() {
     if (!Paths.Data_Folder.empty()) Paths.Config_File = Paths.Data_Folder + "/config.dat";
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
-    const std::string title = std::string(kProductName) + " - " + TINDRAL_WEB_HOST;
+    const std::string web_host = Game_Web_Host();
+    const std::string title = std::string(Product_Name) + " - " + web_host;
     // One game per user and data folder: games of one user with different data folders
     // (the tests' private homes) keep separate files and may run side by side.
     const std::string instance_name =
-        "<" TINDRAL_WEB_HOST "> This is Tindral v1.65 <" TINDRAL_WEB_HOST "> " +
-        Data_Folder_Path();
+        "<" + web_host + "> This is Tindral v1.65 <" + web_host + "> " + Data_Folder_Path();
     if (Platform_Instance_Lock(instance_name.c_str()) == 0) {
-        Platform_Message_Box("An instance is already running.", kProductName, ICON_WARNING);
+        Platform_Message_Box("An instance is already running.", Product_Name, ICON_WARNING);
         Game_Window.GL_Create_Window(title.c_str(), 0, 0, 16, false, false, true, true);
         return 1;
     }
@@ -253,9 +272,7 @@ int Tindral_Main() {
         Game_Audio.Update();
         Frame_Timer.Tick();
         Game_Window.Handle_Messages();
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
+        Game_Window.Begin_Frame();
         if (Game_Window.Active) {
             Frame_Active();
         } else {

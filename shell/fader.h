@@ -2,13 +2,12 @@
 // the black midpoint of a fade.
 #pragma once
 
+#include "frontend/screen_state.h"
 #include "game/match_phase.h"
-
-enum Screen_State_Value { SCREEN_EXIT = 0, SCREEN_INTRO = 1, SCREEN_MENU = 2, SCREEN_MATCH = 3 };
 
 // What a fade changes outside itself.
 class Fader_Host {
-public:
+  public:
     virtual ~Fader_Host() = default;
     // Restarts the frame measurement, so the next frame does not count the slow work.
     virtual void Timer_Tick() = 0;

@@ -11,7 +11,7 @@
 
 // Where the timer reads its clocks; the default reads the platform's, tests inject others.
 class Timer_Source {
-public:
+  public:
     virtual ~Timer_Source() = default;
     virtual bool Performance_Counter_Available() const;
     // The full counter; frames use its low 32 bits.
@@ -21,7 +21,7 @@ public:
 };
 
 class CTarvelTimer {
-public:
+  public:
     // Calibrates on the platform's clocks (one to two seconds of busy waiting).
     CTarvelTimer();
     // Calibrates on `source`, which must outlive the timer.
@@ -37,7 +37,7 @@ public:
     std::uint32_t Previous = 0;
     std::uint32_t Current = 0;
 
-private:
+  private:
     void Calibrate();
     const Timer_Source* Source;
 };

@@ -17,8 +17,9 @@
 // (--steps 0 prints the set-up alone). --end-rules 0 never finishes a match (long physics
 // runs). --sound 1 turns the Sound setting on and counts the sounds per channel.
 // --meshes 0 leaves the spheres' drawn meshes unturned (no effect on the play, much
-// faster). The JSON holds the final state, the run ("run"), the result ("result") and
-// the sound counts ("sounds").
+// faster). The JSON holds the final state, the run ("run": among others the spheres reset
+// after a goal or an escape, "resets", and of those the escapes, "escapes"), the result
+// ("result") and the sound counts ("sounds").
 // --bench steps a four-sphere High Score match with the computer on Bottom a fixed
 // number of times (or --steps) and prints steps per second and microseconds per step.
 #include <unistd.h>
@@ -30,10 +31,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/log.h"
 #include "game/match.h"
+#include "game/records.h"
 #include "game/texture_source.h"
-#include "shell/log.h"
-#include "shell/settings.h"
 #include "tools/tindral_sim_run.h"
 
 namespace {

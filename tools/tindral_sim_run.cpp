@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "game/match_frame.h"
 #include "game/match_rules.h"
 
 namespace {
@@ -35,25 +36,19 @@ bool All_Finite(const Match& match) {
     return true;
 }
 
-// The end rule of the mode as the match screen applies it. True once the match is over.
-bool Apply_End_Rule(Match& match, Sim_Run_Report& report) {
-    switch (match.mode_family) {
-        case FAMILY_TIMED: {
-            Timed_End_Result result = Timed_End_Rule(match, true, report.ranking);
-            if (result == TIMED_END_SUDDEN_DEATH) report.sudden_death = true;
-            report.ranked = result == TIMED_END_FINISHED;
-            return report.ranked;
-        }
-        case FAMILY_COUNTDOWN:
-            report.ranked = Countdown_End_Rule(match, true, report.ranking);
-            return report.ranked;
-        case FAMILY_HIGH_SCORE:
-            if (!High_Score_End_Rule(match, true)) return false;
+// What the end rule of this frame decided, into the report. True once the match is over.
+bool Report_End(const Match& match, Sim_Run_Report& report) {
+    switch (match.end.state) {
+        case END_SUDDEN_DEATH: report.sudden_death = true; return false;
+        case END_RANKED:
+            report.ranked = true;
+            std::copy(match.end.ranking, match.end.ranking + Side_Count, report.ranking);
+            return true;
+        case END_RUN_OVER:
             report.spheres_allowed = match.sides[SIDE_BOTTOM].score;
             report.best_time = match.sides[SIDE_BOTTOM].best_time;
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -70,19 +65,33 @@ Sim_Run_Report Sim_Run(Match& match, const Match_Context& context, const Sim_Run
     double limit = options.seconds >= 0 ? options.seconds : Sim_Run_Safety_Seconds;
     if (options.steps >= 0) limit = -1;  // the step count alone decides
     for (;;) {
-        if (options.end_rules && Apply_End_Rule(match, report)) {
-            report.finished = true;
+        // A step is taken while it starts before the time limit; the frame that would
+        // take it applies its end rule still.
+        const bool at_limit =
+            (options.steps >= 0 && report.steps >= options.steps) ||
+            (limit >= 0 && static_cast<double>(report.steps) * dt >= limit - 1e-9);
+        if (at_limit) {
+            if (options.end_rules) {
+                Match_End_Rules(match, true);
+                report.finished = Report_End(match, report);
+            }
             break;
         }
-        if (options.steps >= 0 && report.steps >= options.steps) break;
-        // A step is taken while it starts before the time limit.
-        if (limit >= 0 && static_cast<double>(report.steps) * dt >= limit - 1e-9) break;
 
         bool moving[Max_Spheres] = {};
         const int count = std::min(match.sphere_count, Max_Spheres);
         for (int i = 0; i < count; ++i) moving[i] = !match.spheres[i].parked;
 
-        Match_Step(match, context, options.dt);
+        // The game's frame, stopped where the match is over: the run ends there.
+        if (options.end_rules) {
+            if (Match_Frame(match, context, options.dt, true)) {
+                report.finished = Report_End(match, report);
+                break;
+            }
+            Report_End(match, report);
+        } else {
+            Match_Step(match, context, options.dt);
+        }
         ++report.steps;
 
         for (int i = 0; i < std::min(match.sphere_count, Max_Spheres); ++i) {
@@ -99,6 +108,7 @@ Sim_Run_Report Sim_Run(Match& match, const Match_Context& context, const Sim_Run
         if (report.first_bad_step < 0 && !All_Finite(match)) report.first_bad_step = report.steps;
     }
     report.seconds = static_cast<double>(report.steps) * dt;
+    report.escapes = match.escapes;
     return report;
 }
 
@@ -106,9 +116,11 @@ void Sim_Print_Report(const Sim_Run_Report& report, const Match& match,
                       const Counting_Sound_Player* sounds) {
     std::printf(",\n  \"run\": {\"steps\": %lld, \"simulated_seconds\": ", report.steps);
     Print_Float(report.seconds);
-    std::printf(", \"finished\": %s, \"sudden_death\": %s, \"resets\": %lld, \"max_extent\": ",
-                report.finished ? "true" : "false", report.sudden_death ? "true" : "false",
-                report.resets);
+    std::printf(
+        ", \"finished\": %s, \"sudden_death\": %s, \"resets\": %lld, \"escapes\": %lld, "
+        "\"max_extent\": ",
+        report.finished ? "true" : "false", report.sudden_death ? "true" : "false", report.resets,
+        report.escapes);
     Print_Float(report.max_extent);
     std::printf(", \"first_bad_step\": %lld}", report.first_bad_step);
 

@@ -37,6 +37,7 @@ struct Sim_Run_Report {
     float spheres_allowed = 0;  // High Score result
     float best_time = 0;
     long long resets = 0;           // spheres put back to their start after a goal or an escape
+    long long escapes = 0;          // of those, spheres that left the arena (charged as goals)
     float max_extent = 0;           // largest |x| or |y| of a moving sphere after any step
     long long first_bad_step = -1;  // first step after which a value was not finite
 };

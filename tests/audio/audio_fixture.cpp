@@ -1,21 +1,18 @@
 #include "tests/audio/audio_fixture.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
+#include "base/log.h"
 #include "engine/pak.h"
-#include "shell/log.h"
 
 void Run_Frames(CTarvelAudio* audio, double seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -51,19 +48,10 @@ std::string Stderr_Capture::Finish() {
     return text.str();
 }
 
-void PrintTo(const Log_Entry& entry, std::ostream* out) {
-    *out << "{" << entry.level << ", \"" << entry.text << "\"}";
-}
-
 void Audio_Test::SetUp() {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    old_dir_ = cwd;
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tindral-audio-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    folder_ = std::make_unique<Scratch_Folder>();
+    dir_ = folder_->Path();
+    here_ = std::make_unique<Working_Folder>(dir_);
     std::filesystem::create_directory("data");
     log_path_ = dir_ + "/log.dat";
     Engine_Log = Log_Open(log_path_.c_str());
@@ -73,31 +61,18 @@ void Audio_Test::SetUp() {
 void Audio_Test::TearDown() {
     Log_Close(Engine_Log);
     Engine_Log = nullptr;
-    if (!old_dir_.empty()) {
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-    }
-    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+    here_.reset();
+    folder_.reset();
 }
 
 std::vector<Log_Entry> Audio_Test::Log_Entries() const {
-    std::ifstream file(log_path_);
-    std::stringstream text;
-    text << file.rdbuf();
-    const std::string all = text.str();
-    // One entry: " \cfN\f0 HH:MM:SS :: message\cf0\f1\par", colour N = level + 1.
-    static const std::regex entry(R"( \\cf([1-4])\\f0 \d\d:\d\d:\d\d :: (.*?)\\cf0\\f1\\par)");
-    std::vector<Log_Entry> entries;
-    for (auto it = std::sregex_iterator(all.begin(), all.end(), entry);
-         it != std::sregex_iterator(); ++it) {
-        entries.push_back({std::stoi((*it)[1]) - 1, (*it)[2]});
-    }
-    return entries;
+    return Log_Entries_Read(log_path_);
 }
 
 void Audio_Test::Write_Sound(const std::string& name, const Test_Sound& sound) const {
     const std::vector<std::uint8_t> bytes = Encode_Ogg(sound);
     ASSERT_FALSE(bytes.empty());
-    ASSERT_TRUE(Write_Bytes(dir_ + "/" + name, bytes));
+    ASSERT_TRUE(Write_File(dir_ + "/" + name, std::string(bytes.begin(), bytes.end())));
 }
 
 void Audio_Test::Write_Archive(
@@ -105,11 +80,6 @@ void Audio_Test::Write_Archive(
     std::vector<Pak_Input> inputs;
     for (const auto& [name, bytes] : members) inputs.push_back({name, bytes});
     ASSERT_TRUE(Pak_Write((dir_ + "/data/audio.pak").c_str(), inputs));
-}
-
-bool Audio_Test::Exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
 }
 
 Recording Audio_Test::Read_Wave() const {

@@ -3,14 +3,18 @@
 // and an open event log in it that the test reads back.
 #pragma once
 
+#include <AL/al.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/audio.h"
 #include "tests/audio/recording.h"
 #include "tests/audio/test_sound.h"
+#include "tests/support/files.h"
+#include "tests/support/log_entries.h"
 
 // The file OpenAL Soft's wave backend writes for this test process (set up by main).
 const std::string& Test_Wave_Path();
@@ -28,15 +32,6 @@ class Stderr_Capture {
     int saved_ = -1;
 };
 
-struct Log_Entry {
-    int level = -1;
-    std::string text;
-    bool operator==(const Log_Entry& other) const {
-        return level == other.level && text == other.text;
-    }
-};
-void PrintTo(const Log_Entry& entry, std::ostream* out);
-
 // Lets `seconds` of real time pass as the game's frames do, calling Update every 10 ms.
 // Without a device to feed (`audio` null) it only waits.
 void Run_Frames(CTarvelAudio* audio, double seconds);
@@ -53,14 +48,13 @@ class Audio_Test : public ::testing::Test {
     // Writes "data/audio.pak" holding `members` (name, bytes) in that order.
     void Write_Archive(
         const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& members) const;
-    // True when `path` names an existing file.
-    static bool Exists(const std::string& path);
     // The wave backend's recording; call after the device was closed, which writes its sizes.
     Recording Read_Wave() const;
 
     std::string dir_;
 
   private:
-    std::string old_dir_;
+    std::unique_ptr<Scratch_Folder> folder_;
+    std::unique_ptr<Working_Folder> here_;  // the test folder is the current directory
     std::string log_path_;
 };

@@ -2,8 +2,6 @@
 #include <AL/al.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "audio/audio.h"
 #include "engine/pak.h"
@@ -29,11 +27,6 @@ Bytes Damaged_Sound() {
         {.rate = 44100, .channels = 2, .frames = 88200, .shape = Test_Sound::Shape::Noise});
     for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i) bytes[i] ^= 0xA5;
     return bytes;
-}
-
-Bytes Read_File(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string Load_Failure(const char* cause, const char* name) {
@@ -78,7 +71,7 @@ TEST_P(AudioLoadSource, ArchiveCopyWinsAndLooseFileIsTheFallback) {
     Bytes loose;
     if (c.loose != Content::None) {
         loose = content(c.loose);
-        ASSERT_TRUE(Write_Bytes(dir_ + "/x.ogg", loose));
+        ASSERT_TRUE(Write_File(dir_ + "/x.ogg", std::string(loose.begin(), loose.end())));
     }
 
     CTarvelAudio audio(1);
@@ -96,7 +89,7 @@ TEST_P(AudioLoadSource, ArchiveCopyWinsAndLooseFileIsTheFallback) {
 
     // A loose file is never deleted or overwritten; an extracted copy never stays.
     if (c.loose != Content::None) {
-        EXPECT_EQ(Read_File(dir_ + "/x.ogg"), loose);
+        EXPECT_EQ(Read_File(dir_ + "/x.ogg"), std::string(loose.begin(), loose.end()));
     }
     Expect_No_Extracted_Copy(dir_, "x.ogg", c.loose != Content::None);
 }
@@ -113,9 +106,9 @@ const Source_Case Source_Cases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, AudioLoadSource,
                          ::testing::Combine(::testing::ValuesIn(Source_Cases), ::testing::Bool()),
-                         [](const ::testing::TestParamInfo<std::tuple<Source_Case, bool>>& info) {
-                             return std::string(std::get<0>(info.param).label) +
-                                    (std::get<1>(info.param) ? "Streamed" : "Static");
+                         [](const ::testing::TestParamInfo<std::tuple<Source_Case, bool>>& test_info) {
+                             return std::string(std::get<0>(test_info.param).label) +
+                                    (std::get<1>(test_info.param) ? "Streamed" : "Static");
                          });
 
 struct Broken_Case {
@@ -154,6 +147,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Broken_Case{"GarbageStreamed", Garbage, true, "could not initialize stream"},
                       Broken_Case{"DamagedPagesStatic", Damaged_Sound, false,
                                   "could not decode file"}),
-    [](const ::testing::TestParamInfo<Broken_Case>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<Broken_Case>& test_info) { return test_info.param.label; });
 
 }  // namespace

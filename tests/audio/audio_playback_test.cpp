@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         // frames (the odd sample that fills no frame is dropped), 0.6 s at 22050 Hz, where
         // mono would last 1.2 s.
         Length_Case{"ThreeChannelsAsStereo", {.rate = 22050, .channels = 3, .frames = 8821}, 0.6}),
-    [](const ::testing::TestParamInfo<Length_Case>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<Length_Case>& test_info) { return test_info.param.label; });
 
 using AudioStaticReplay = Audio_Test;
 

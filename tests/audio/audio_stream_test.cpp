@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Short_Case{"OneBlockExactly", Block_Frames, false},
                       Short_Case{"HalfABlock", Block_Frames / 2, false},
                       Short_Case{"OneBlockAndOneSample", Block_Frames + 1, true}),
-    [](const ::testing::TestParamInfo<Short_Case>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<Short_Case>& test_info) { return test_info.param.label; });
 
 using AudioStream = Audio_Test;
 

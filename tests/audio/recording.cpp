@@ -99,3 +99,19 @@ std::vector<Sound_Span> Sound_Spans(const Recording& recording, float threshold)
     }
     return spans;
 }
+
+double Tone_Level(const Recording& recording, double frequency) {
+    // Goertzel's single-frequency transform over every frame.
+    const std::size_t count = recording.frames.size();
+    if (count == 0 || recording.rate <= 0) return 0.0;
+    const double coefficient =
+        2.0 * std::cos(2.0 * 3.14159265358979323846 * frequency / recording.rate);
+    double previous = 0.0, before = 0.0;
+    for (float sample : recording.frames) {
+        const double current = sample + coefficient * previous - before;
+        before = previous;
+        previous = current;
+    }
+    const double power = previous * previous + before * before - coefficient * previous * before;
+    return 2.0 * std::sqrt(std::max(power, 0.0)) / static_cast<double>(count);
+}

@@ -24,6 +24,10 @@ bool Read_Recording(const std::string& path, Recording& out);
 // Root-mean-square level of each `window` seconds of the recording.
 std::vector<float> Levels(const Recording& recording, double window);
 
+// How strongly a sine of `frequency` Hz sounds over the whole recording (its amplitude,
+// averaged over the recording's length), whenever and however often it sounds.
+double Tone_Level(const Recording& recording, double frequency);
+
 // The stretches whose level (in 5 ms windows) rises above `threshold`; gaps shorter than
 // 30 ms are bridged, so a tone's zero crossings never split it.
 std::vector<Sound_Span> Sound_Spans(const Recording& recording, float threshold = 0.02f);

@@ -50,9 +50,3 @@ std::vector<std::uint8_t> Encode_Ogg(const Test_Sound& sound) {
     });
 }
 
-bool Write_Bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
-}

@@ -25,6 +25,3 @@ long Frames_Of(double seconds, int rate);
 
 // Encodes `sound` as an Ogg Vorbis file in memory; empty on an encoder failure.
 std::vector<std::uint8_t> Encode_Ogg(const Test_Sound& sound);
-
-// Writes `bytes` to `path`; false when the file cannot be written.
-bool Write_Bytes(const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -2,11 +2,14 @@
 key presses only: the menu's rows and buttons, a match suspended and continued, leaving,
 and a whole "High Score" run with a name typed into the tables. What happened is read
 back from the screen, from config.dat written by the game and from its exit status.
+The player's program walks through the menu; the test copy of the program plays the
+whole run (150 seconds of game time, as fast as the machine draws them).
 Run inside tests/e2e/xvfb_run.sh.
-Usage: game_e2e.py PROGRAM WEB_HOST
+Usage: game_e2e.py PROGRAM WEB_HOST TEST_PROGRAM DATA_FOLDER [TEST...]
 With TINDRAL_SHOTS_DIR set, the screenshots a person would look at are kept there."""
 
 import os
+import shutil
 import stat
 import sys
 import tempfile
@@ -18,13 +21,16 @@ from tindral_driver import (  # noqa: E402
     BOTTOM_ROW, BOTTOM_VALUE, CAMERA_ROW, CLOCK, CONTINUE, CONTINUE_LABEL, EMPTY_SPACE,
     END_TABLE_ROW, EXIT, LEFT_ARROWS, LEVEL_BLOCK_CORNER, LEVEL_NAME, MENU_TABLES, NEW_GAME,
     NEW_GAME_FILL, NEW_GAME_LABEL, RIGHT_ARROWS, SOUND_ROW, SOUND_ROW_BOX, TABLE_A_SPHERES,
-    TABLE_B_TIME, UPLOAD_ROW, WEBSITE, Frame, Game, click_at, config_values, count,
-    is_green, is_grey, is_white, menu_box, menu_point, move_to, open_menu, pixels, press,
-    read_text, run, screenshot, wait_for)
+    TABLE_B_TIME, UPLOAD_ROW, WEBSITE, Frame, Game, Test_Copy, click_at, config_values,
+    count, is_green, is_grey, is_white, menu_box, menu_point, move_to, open_menu, pixels,
+    press, read_text, run, screenshot, wait_for)
 
-PROGRAM = sys.argv[1] if len(sys.argv) > 1 else ""
-WEB_HOST = sys.argv[2] if len(sys.argv) > 2 else ""
+PROGRAM, WEB_HOST, TEST_PROGRAM, DATA = (sys.argv[1:5] + [""] * 4)[:4]
 SHOTS = os.environ.get("TINDRAL_SHOTS_DIR")
+# How long the test copy may take in wall time for a whole run.
+RUN_WALL_SECONDS = 300.0
+# The rows of the options block (Sound, Camera, Upload), where a click shows its effect.
+OPTION_ROWS = (56.6, 75.0, 80.2, 84.8)
 
 def is_orange(p):
     return p[0] > 150 and p[1] < 90 and p[2] < 60
@@ -71,8 +77,8 @@ class Played(unittest.TestCase):
 
     # ---- helpers ------------------------------------------------------------------------
 
-    def start(self, config=None, env=None):
-        game = Game(PROGRAM)
+    def start(self, config=None, env=None, program=PROGRAM):
+        game = Game(program)
         self.games.append(game)
         if config is not None:
             os.makedirs(os.path.join(game.data_home, "Tindral"), exist_ok=True)
@@ -97,6 +103,25 @@ class Played(unittest.TestCase):
     def click(self, point, settle=0.4):
         click_at(self.at(point))
         time.sleep(settle)
+
+    def click_and_settle(self, point, rect):
+        """Clicks at POINT and returns the crop of RECT once the click showed there: once
+        it differs from before the click and then holds still for a tenth of a second."""
+        before = self.crop(rect)
+        click_at(self.at(point))
+        return self.settled(rect, before)
+
+    def settled(self, rect, before, timeout=15):
+        """The crop of RECT once it differs from BEFORE and holds still for 0.1 s."""
+        last = None
+
+        def changed_and_still():
+            nonlocal last
+            now = self.crop(rect)
+            done = now != before and now == last
+            last = now
+            return now if done else None
+        return wait_for(changed_and_still, timeout, 0.1, "the screen to change and settle")
 
     def shot(self, name):
         if not SHOTS:
@@ -126,6 +151,7 @@ class Played(unittest.TestCase):
 
     def test_menu_walkthrough(self):
         bin_dir = tempfile.mkdtemp(prefix="tindral-browser-")
+        self.addCleanup(shutil.rmtree, bin_dir, True)
         opened = os.path.join(bin_dir, "opened.txt")
         browser = os.path.join(bin_dir, "xdg-open")
         with open(browser, "w") as f:
@@ -143,50 +169,49 @@ class Played(unittest.TestCase):
 
         # Hovering a row turns its texts white; hovering a button fills it from the left.
         move_to(self.at(SOUND_ROW))
-        time.sleep(0.5)
-        self.assertGreater(count(self.frame(), self.box(SOUND_ROW_BOX), is_white), 30)
+        wait_for(lambda: count(self.frame(), self.box(SOUND_ROW_BOX), is_white) > 30, 10, 0.1,
+                 "the hovered row's texts to turn white")
         move_to(self.at(NEW_GAME))
-        time.sleep(0.8)
-        hovered = self.frame()
+        fill = self.box(NEW_GAME_FILL)
+
+        def filled():
+            frame = self.frame()
+            return frame if count(frame, fill, is_green) > 0.8 * fill[2] * fill[3] else None
+        hovered = wait_for(filled, 10, 0.1, "the hovered button to fill")
         self.shot("menu_hover")
         self.assertEqual(count(hovered, self.box(SOUND_ROW_BOX), is_white), 0)
-        fill = self.box(NEW_GAME_FILL)
-        self.assertGreater(count(hovered, fill, is_green), 0.8 * fill[2] * fill[3])
         move_to(self.at(EMPTY_SPACE))
-        time.sleep(0.8)
-        self.assertEqual(count(self.frame(), fill, is_green), 0)
+        wait_for(lambda: count(self.frame(), fill, is_green) == 0, 10, 0.1,
+                 "the button to empty")
 
         # Levels: Countdown (300) -> (600) -> (900) -> High Score -> Timed (3 min), then
         # the left arrows at Timed (3 min) give High Score again.
         names = [self.crop(LEVEL_NAME)]
         for arrows in (RIGHT_ARROWS, RIGHT_ARROWS, RIGHT_ARROWS, RIGHT_ARROWS, LEFT_ARROWS):
-            self.click(arrows)
-            names.append(self.crop(LEVEL_NAME))
+            names.append(self.click_and_settle(arrows, LEVEL_NAME))
         self.assertEqual(len(set(names[:5])), 5, "each click shows another level")
         self.assertEqual(names[5], names[3])
         countdown_900 = names[2]
 
         # The options, each toggled once.
         for row in (SOUND_ROW, CAMERA_ROW, UPLOAD_ROW):
-            self.click(row)
+            self.click_and_settle(row, OPTION_ROWS)
 
         # Bottom, with no joystick: Arrow keys -> W, A, S, D -> Computer -> None -> Arrow
         # keys. The names are right-aligned, so a shorter one starts further right.
+        before = self.crop(BOTTOM_VALUE)
         move_to(self.at(BOTTOM_ROW))
-        time.sleep(0.4)
-        shown = [self.crop(BOTTOM_VALUE)]
+        shown = [self.settled(BOTTOM_VALUE, before)]
         edges = [left_edge(self.frame(), self.box(BOTTOM_VALUE), is_text_on_grey)]
         for _ in range(4):
-            self.click(BOTTOM_ROW)
-            frame = self.frame()
-            shown.append(self.crop(BOTTOM_VALUE, frame))
-            edges.append(left_edge(frame, self.box(BOTTOM_VALUE), is_text_on_grey))
+            shown.append(self.click_and_settle(BOTTOM_ROW, BOTTOM_VALUE))
+            edges.append(left_edge(self.frame(), self.box(BOTTOM_VALUE), is_text_on_grey))
         self.assertNotIn(None, edges)
         self.assertNotEqual(shown[1], shown[0])                # W, A, S, D
         self.assertGreater(edges[2], edges[1] + 20)            # Computer is shorter
         self.assertGreater(edges[3], edges[2] + 20)            # None shorter still
         self.assertEqual(shown[4], shown[0])                   # Arrow keys again
-        self.click(BOTTOM_ROW)                                 # W, A, S, D to keep
+        self.click_and_settle(BOTTOM_ROW, BOTTOM_VALUE)        # W, A, S, D to keep
 
         # New game: the menu fades out and a "High Score" run starts with its clock.
         self.click(NEW_GAME, settle=0.0)
@@ -230,11 +255,10 @@ class Played(unittest.TestCase):
         wait_for(lambda: is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 15, 0.1,
                  "the menu after the second Escape")
         time.sleep(0.8)
-        self.click(LEFT_ARROWS)
-        self.assertEqual(self.crop(LEVEL_NAME), countdown_900)
+        self.assertEqual(self.click_and_settle(LEFT_ARROWS, LEVEL_NAME), countdown_900)
 
         # Website opens the maker's page in the browser; the menu stays.
-        self.click(WEBSITE)
+        self.click(WEBSITE, settle=0.0)
         wait_for(lambda: os.path.exists(opened), 10, 0.1, "the browser")
         self.assertEqual(read_text(opened).split(), [f"http://{WEB_HOST}/tindral/"])
         self.assertTrue(is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))))
@@ -253,21 +277,22 @@ class Played(unittest.TestCase):
 
     def test_high_score_run_enters_both_tables(self):
         # The computer plays Bottom; uploads are off so that nothing leaves the machine.
+        copy = Test_Copy.make(TEST_PROGRAM, DATA, tempfile.mkdtemp(prefix="tindral-copy-"))
+        self.addCleanup(shutil.rmtree, copy.folder, True)
         game = self.start(config="CameraView = 1\nLevel = 6\nSound = 0\n"
                                  "UploadHighScores = 0\nTop = 7\nBottom = 7\nLeft = 7\n"
-                                 "Right = 7\n")
+                                 "Right = 7\n", env=copy.env(), program=copy.program)
         menu = self.frame()
         self.assertEqual(count(menu, self.box(TABLE_A_SPHERES), is_orange), 0)
         self.assertEqual(count(menu, self.box(TABLE_B_TIME), is_orange), 0)
 
         self.click(NEW_GAME, settle=0.0)
         self.wait_for_menu_gone()
-        started = time.monotonic()
-        # 150 seconds later the end screen shows the run in green in both tables.
-        time.sleep(140.0)
-        wait_for(lambda: count(self.frame(), self.box(END_TABLE_ROW), is_green) > 40, 40, 1.0,
-                 "the end of the run")
-        self.assertGreater(time.monotonic() - started, 145.0)
+        started = copy.game_seconds()
+        # 150 seconds of game time later the end screen shows the run in green in both tables.
+        wait_for(lambda: count(self.frame(), self.box(END_TABLE_ROW), is_green) > 40,
+                 RUN_WALL_SECONDS, 1.0, "the end of the run")
+        self.assertGreater(copy.game_seconds() - started, 145.0)
         self.shot("high_score_end")
 
         for key in ("shift+a", "n", "n", "7"):
@@ -303,4 +328,4 @@ class Played(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[3:])
+    unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[5:])

@@ -8,7 +8,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
@@ -68,7 +67,10 @@ class Missing_Content(unittest.TestCase):
     def expect_normal_start(self, loaded_line):
         game = self.start()
         game.main_window()
-        time.sleep(1.0)
+        log_file = game.data_file("log.dat")
+        wait_for(lambda: os.path.exists(log_file) and
+                 "Game resources initialized" in read_text(log_file),
+                 20, what="the start-up to load every resource")
         game.close()
         self.assertEqual(game.wait(), 0)
         log = read_text(game.data_file("log.dat"))

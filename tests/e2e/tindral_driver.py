@@ -1,6 +1,12 @@
 """Drives the real tindral program in an X session: start it, find its windows,
 screenshot, close it the way a user does. Used by the end-to-end tests, which run inside
-tests/e2e/xvfb_run.sh (an Xvfb screen of 1600 x 1200 with the openbox window manager)."""
+tests/e2e/xvfb_run.sh (an Xvfb screen of 1600 x 1200 with the openbox window manager).
+
+The test copy of the program (build/tests/bin/tindral-test) differs from the player's in two
+things only: its web host comes from TINDRAL_TEST_WEB_HOST, and its frame clock moves a fixed
+1/30 s each frame, so a whole run plays through as fast as the machine draws it. With
+TINDRAL_TEST_CLOCK_FILE set it writes that clock's reading to the file each frame:
+Test_Copy.game_seconds() reads it."""
 
 import math
 import os
@@ -40,8 +46,10 @@ def windows_named(pattern, pid=None):
 
 
 def activate(window):
+    """Gives WINDOW the focus as a user's click on it would, and waits until it has it."""
     run("wmctrl", "-i", "-a", hex(window), check=False)
-    time.sleep(0.2)
+    wait_for(lambda: run("xdotool", "getactivewindow", check=False).strip() == str(window), 5,
+             what="the window to take the focus")
 
 
 def press(key):
@@ -149,6 +157,44 @@ def read_text(path):
 def screenshot(path):
     run("import", "-window", "root", path)
     return path
+
+
+class Test_Copy:
+    """A program folder of its own for the test copy of the program: the copy next to the
+    build's archives, and the file its frame clock writes to."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.program = os.path.join(folder, "tindral")
+        self.clock_file = os.path.join(folder, "clock.txt")
+
+    @classmethod
+    def make(cls, program, data, folder):
+        """Copies PROGRAM and the archives of DATA into FOLDER."""
+        os.makedirs(folder, exist_ok=True)
+        shutil.copy2(program, os.path.join(folder, "tindral"))
+        shutil.copytree(data, os.path.join(folder, "data"))
+        return cls(folder)
+
+    def env(self, web_host=None):
+        """The variables the copy reads: its clock file and, if given, its web host."""
+        env = {"TINDRAL_TEST_CLOCK_FILE": self.clock_file}
+        if web_host is not None:
+            env["TINDRAL_TEST_WEB_HOST"] = web_host
+        return env
+
+    def game_seconds(self):
+        """The game time of the copy's last frame (0 before its first)."""
+        # The clock rewrites 21 bytes in place: read until two reads agree.
+        previous = None
+        while True:
+            try:
+                text = read_text(self.clock_file).strip()
+            except FileNotFoundError:
+                text = ""
+            if text == previous:
+                return int(text or 0) / 1000.0
+            previous = text
 
 
 class Game:

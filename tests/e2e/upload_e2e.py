@@ -1,6 +1,6 @@
-"""The high-score upload through the real game. Copies of the program built against web
-hosts on this machine play whole "High Score" runs (the computer on Bottom, 150 seconds
-each), all at once, each in a small Xvfb screen of its own: a game without the focus
+"""The high-score upload through the real game. The test copy of the program, its web host
+on this machine, plays whole "High Score" runs (the computer on Bottom, 150 seconds of game
+time each), all at once, each in a small Xvfb screen of its own: a game without the focus
 stands still, so they cannot share one screen.
 
     uploads on       a qualifying run, a name typed: the test's server gets one request
@@ -9,10 +9,12 @@ stands still, so they cannot share one screen.
     unreachable      uploads on, but nothing listens at the program's web host: no
                      completed line, and the game goes on to its menu
 
+The test's server listens on a free port, and the unreachable game's host is a port this
+test holds bound without listening, so that nothing can answer there.
+
 Usage:
-    upload_e2e.py SERVED_PROGRAM SERVED_PORT UNREACHABLE_PROGRAM UNREACHABLE_PORT
-                  DATA_FOLDER SERVER_SCRIPT XVFB_RUN
-The test runs itself once per game inside XVFB_RUN with --play PROGRAM DATA_HOME NAME.
+    upload_e2e.py TEST_PROGRAM DATA_FOLDER SERVER_SCRIPT XVFB_RUN
+The test runs itself once per game inside XVFB_RUN with --play PROGRAM_FOLDER NAME.
 With TINDRAL_SHOTS_DIR set, each game's end screen is kept there."""
 
 import json
@@ -31,11 +33,13 @@ import urllib.parse
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from tindral_driver import (  # noqa: E402
     CLOCK, END_PROMPT, END_TABLE_ROW, EXIT, LEVEL_BLOCK_CORNER, NEW_GAME, Frame, Game,
-    click_at, config_values, count, is_green, is_grey, is_white, menu_box, menu_point,
-    open_menu, press, read_text, screenshot, wait_for)
+    Test_Copy, click_at, config_values, count, is_green, is_grey, is_white, menu_box,
+    menu_point, open_menu, press, read_text, screenshot, wait_for)
 
 RUN_SECONDS = 150.0
-SCREEN = "800x600x24"
+# How long a run may take in wall time: four of them share two processors.
+RUN_WALL_SECONDS = 420.0
+SCREEN = "480x360x24"
 
 # Five places in each table that no 150-second run can reach: no sphere let in, and a
 # best time longer than the run.
@@ -54,21 +58,21 @@ def name_keys(name):
     return ["shift+" + c.lower() if c.isupper() else c for c in name]
 
 
-def play(program, data_home, name):
-    """Plays one run with the mouse and keys and writes what happened to result.json in
-    DATA_HOME. NAME is typed at the end screen; empty when the run must not qualify."""
-    game = Game(program, data_home).start()
+def play(folder, name):
+    """Plays one run of the test copy in FOLDER (see Uploads.start_game) with the mouse and
+    keys and writes what happened to result.json in its per-user folder. NAME is typed at
+    the end screen; empty when the run must not qualify."""
+    copy = Test_Copy(folder)
+    data_home = os.path.join(folder, "home")
+    game = Game(copy.program, data_home).start()
     try:
         try:
             client = open_menu(game)
         except AssertionError:
-            # Rarely, with four games starting on two processors, a window never shows
-            # (SDL can wait for ever for the window manager to map it). That is not what
-            # this test is about: report it and start once more.
+            # A start that shows no window fails the run: four games starting at once on
+            # two processors is where a window once never got mapped.
             describe_stuck_start(game)
-            game.kill()
-            game.stderr.close()
-            client = open_menu(game.start())
+            raise
 
         def box(rect):
             return menu_box(client, *rect)
@@ -78,8 +82,7 @@ def play(program, data_home, name):
 
         click_at(menu_point(client, *NEW_GAME))
         wait_for(lambda: not menu_showing(), 15, 0.1, "the menu to fade out")
-        started = time.monotonic()
-        time.sleep(RUN_SECONDS - 10.0)
+        started = copy.game_seconds()
 
         def run_over():
             # The clock is gone and "Press <enter> to continue" shows (white paddles and
@@ -87,8 +90,8 @@ def play(program, data_home, name):
             frame = Frame()
             return (count(frame, box(CLOCK), lambda p: max(p) > 128) == 0
                     and count(frame, box(END_PROMPT), is_white) > 20)
-        wait_for(run_over, 60, 0.5, "the end screen")
-        seconds = time.monotonic() - started
+        wait_for(run_over, RUN_WALL_SECONDS, 1.0, "the end screen")
+        seconds = copy.game_seconds() - started
         if os.environ.get("TINDRAL_SHOTS_DIR"):
             os.makedirs(os.environ["TINDRAL_SHOTS_DIR"], exist_ok=True)
             screenshot(os.path.join(os.environ["TINDRAL_SHOTS_DIR"],
@@ -125,12 +128,12 @@ def describe_stuck_start(game):
 
 # ---- all games at once, against the test's server ----------------------------------------
 
-def refuses_connections(port):
-    try:
-        socket.create_connection(("127.0.0.1", port), timeout=2).close()
-        return False
-    except ConnectionRefusedError:
-        return True
+def bound_closed_port():
+    """A socket bound to a free port on 127.0.0.1 that never listens: connections to the
+    port are refused for as long as the socket stays open. Returns (socket, port)."""
+    sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    sock.bind(("127.0.0.1", 0))
+    return sock, sock.getsockname()[1]
 
 
 class Uploads(unittest.TestCase):
@@ -138,49 +141,48 @@ class Uploads(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        (served, served_port, unreachable, unreachable_port, cls.data, server_script,
-         cls.xvfb_run) = sys.argv[1:8]
+        program, cls.data, server_script, cls.xvfb_run = sys.argv[1:5]
         cls.folder = tempfile.mkdtemp(prefix="tindral-upload-")
+        cls.addClassCleanup(shutil.rmtree, cls.folder, True)
         cls.record = os.path.join(cls.folder, "requests.txt")
         open(cls.record, "w").close()
-        if not refuses_connections(int(unreachable_port)):
-            raise AssertionError(f"something listens on port {unreachable_port}; "
-                                 "the unreachable run needs it closed")
-        cls.server = subprocess.Popen([sys.executable, server_script, cls.record, served_port],
+        closed, closed_port = bound_closed_port()
+        cls.server = subprocess.Popen([sys.executable, server_script, cls.record],
                                       stdout=subprocess.PIPE, text=True)
-        if cls.server.stdout.readline().strip() != served_port:
-            raise AssertionError(f"the test server could not take port {served_port}")
-
         try:
+            port = cls.server.stdout.readline().strip()
+            if not port.isdigit():
+                raise AssertionError("the test server did not start")
+            served = f"127.0.0.1:{port}"
             cls.games = {
-                "on": cls.start_game(served, "UpOn", settings(1)),
-                "off": cls.start_game(served, "UpOff", settings(0)),
-                "outside": cls.start_game(served, "", settings(1, UNBEATABLE)),
-                "unreachable": cls.start_game(unreachable, "Dead", settings(1)),
+                "on": cls.start_game(program, served, "UpOn", settings(1)),
+                "off": cls.start_game(program, served, "UpOff", settings(0)),
+                "outside": cls.start_game(program, served, "", settings(1, UNBEATABLE)),
+                "unreachable": cls.start_game(program, f"127.0.0.1:{closed_port}", "Dead",
+                                              settings(1)),
             }
+            end = time.monotonic() + RUN_WALL_SECONDS + 60
             for game in cls.games.values():
                 try:
-                    game["process"].wait(RUN_SECONDS + 150)
+                    game["process"].wait(max(1.0, end - time.monotonic()))
                 except subprocess.TimeoutExpired:
-                    # The whole session: xvfb-run, its Xvfb, the window manager, the game.
+                    # The whole session: the Xvfb wrapper, its Xvfb, the window manager,
+                    # the game.
                     os.killpg(game["process"].pid, signal.SIGKILL)
                     game["process"].wait()
         finally:
+            closed.close()
             cls.server.terminate()
             cls.server.wait()
             cls.server.stdout.close()
 
     @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def start_game(cls, program, name, config):
+    def start_game(cls, program, web_host, name, config):
         """A program folder of its own (the build's archives next to a copy of the
-        program) and a per-user folder holding CONFIG; the run starts at once."""
+        program) and a per-user folder holding CONFIG; the run starts at once, its web
+        host WEB_HOST."""
         folder = tempfile.mkdtemp(prefix=(name or "none") + "-", dir=cls.folder)
-        shutil.copy2(program, os.path.join(folder, "tindral"))
-        shutil.copytree(cls.data, os.path.join(folder, "data"))
+        copy = Test_Copy.make(program, cls.data, folder)
         home = os.path.join(folder, "home")
         os.makedirs(os.path.join(home, "Tindral"))
         with open(os.path.join(home, "Tindral", "config.dat"), "w") as f:
@@ -188,12 +190,10 @@ class Uploads(unittest.TestCase):
         output = os.path.join(folder, "output.txt")
         with open(output, "w") as out:
             process = subprocess.Popen(
-                [cls.xvfb_run, sys.executable, os.path.abspath(__file__), "--play",
-                 os.path.join(folder, "tindral"), home, name],
-                env={**os.environ, "TINDRAL_XVFB_SCREEN": SCREEN}, stdout=out,
-                stderr=subprocess.STDOUT, start_new_session=True)
-        # xvfb-run picks a free display by its lock file: one start at a time.
-        time.sleep(2.0)
+                [cls.xvfb_run, sys.executable, os.path.abspath(__file__), "--play", folder,
+                 name],
+                env={**os.environ, **copy.env(web_host), "TINDRAL_XVFB_SCREEN": SCREEN},
+                stdout=out, stderr=subprocess.STDOUT, start_new_session=True)
         return {"process": process, "home": home, "output": output, "name": name}
 
     # ---- reading a game back -------------------------------------------------------------
@@ -271,6 +271,6 @@ class Uploads(unittest.TestCase):
 
 if __name__ == "__main__":
     if len(sys.argv) > 1 and sys.argv[1] == "--play":
-        play(*sys.argv[2:5])
+        play(*sys.argv[2:4])
     else:
-        unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[8:])
+        unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[5:])

@@ -11,7 +11,7 @@
 namespace {
 
 class Http : public ::testing::Test {
-protected:
+  protected:
     Io_Test_Folder folder;
     Io_Test_Server server{folder.Path() + "/requests.txt"};
     void SetUp() override { ASSERT_TRUE(server.Running()); }

@@ -13,14 +13,14 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kPrefix = "CTarvelIO::Retrieve_Data_URL() :: failed ";
+const std::string Prefix = "CTarvelIO::Retrieve_Data_URL() :: failed ";
 
 std::string Hex(const std::string& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
+    static const char Digits[] = "0123456789abcdef";
     std::string hex;
     for (unsigned char c : bytes) {
-        hex += kDigits[c >> 4];
-        hex += kDigits[c & 15];
+        hex += Digits[c >> 4];
+        hex += Digits[c & 15];
     }
     return hex;
 }
@@ -33,7 +33,7 @@ std::string Pattern(std::size_t size) {
 }
 
 class Retrieve : public ::testing::Test {
-protected:
+  protected:
     Io_Test_Folder folder;
     Io_Test_Server server{folder.Path() + "/requests.txt"};
     CTarvelIO io;
@@ -110,7 +110,7 @@ TEST_F(Retrieve, SavePathOntoAnExistingFileLeavesBoth) {
     EXPECT_EQ(io.Retrieve_Data_URL(url.c_str(), saved.c_str()), Pattern(20));
     EXPECT_EQ(Read_File(saved), "old contents");
     EXPECT_EQ(folder.Body_Files(), Lines{});
-    EXPECT_EQ(folder.Log_Messages(1), Lines{kPrefix + "(save file [17])"});  // EEXIST
+    EXPECT_EQ(folder.Log_Messages(1), Lines{Prefix + "(save file [17])"});  // EEXIST
 }
 
 // $TMPDIR on tmpfs and the target on disk: the move becomes a copy, still without replacing.
@@ -136,7 +136,7 @@ TEST_F(Retrieve, SavePathOnAnotherFileSystem) {
     EXPECT_EQ(Read_File(saved), Pattern(1500));
     EXPECT_EQ(Read_File(existing), "keep");
     EXPECT_TRUE(fs::is_empty(body_folder));
-    EXPECT_EQ(folder.Log_Messages(1), Lines{kPrefix + "(save file [17])"});
+    EXPECT_EQ(folder.Log_Messages(1), Lines{Prefix + "(save file [17])"});
     fs::remove_all(body_folder);
 }
 
@@ -153,19 +153,19 @@ TEST_F(Retrieve, FailuresGiveAnEmptyResultTheirLinesAndNoFiles) {
     const Failure_Case cases[] = {
         {"closed port",
          "http://127.0.0.1:" + std::to_string(closed.Port()) + "/x",
-         {kPrefix + "(InternetOpenURL [12029])", kPrefix + "(InternetReadFile [6])"}},
+         {Prefix + "(InternetOpenURL [12029])", Prefix + "(InternetReadFile [6])"}},
         {"no answer in time",
          server.Base() + "/hang",
-         {kPrefix + "(InternetOpenURL [12002])", kPrefix + "(InternetReadFile [6])"}},
+         {Prefix + "(InternetOpenURL [12002])", Prefix + "(InternetReadFile [6])"}},
         {"headers, then the connection closes",
          server.Base() + "/headers-then-close",
-         {kPrefix + "(InternetReadFile [12030])"}},
+         {Prefix + "(InternetReadFile [12030])"}},
         {"body cut off after its first reads",
          server.Base() + "/cut",
-         {kPrefix + "(InternetReadFile [12030])"}},
+         {Prefix + "(InternetReadFile [12030])"}},
         {"not a web address",
          "file:///etc/hostname",
-         {kPrefix + "(InternetOpenURL [12006])", kPrefix + "(InternetReadFile [6])"}},
+         {Prefix + "(InternetOpenURL [12006])", Prefix + "(InternetReadFile [6])"}},
     };
     std::string saved = folder.Path() + "/answer.txt";
     for (const Failure_Case& c : cases) {
@@ -186,7 +186,7 @@ TEST_F(Retrieve, UnusableTemporaryFolderFailsCleanly) {
     setenv("TMPDIR", missing.c_str(), 1);
     std::string url = server.Base() + "/size/10";
     EXPECT_EQ(io.Retrieve_Data_URL(url.c_str(), nullptr), "");
-    EXPECT_EQ(folder.Log_Messages(1), Lines{kPrefix + "(temporary file [2])"});  // ENOENT
+    EXPECT_EQ(folder.Log_Messages(1), Lines{Prefix + "(temporary file [2])"});  // ENOENT
     EXPECT_EQ(server.Paths(), Lines{});
 }
 

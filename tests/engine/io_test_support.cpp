@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
-#include "shell/log.h"
+#include "base/log.h"
+#include "tests/support/log_entries.h"
 
 extern char** environ;
 
@@ -119,33 +119,5 @@ std::vector<std::string> Io_Test_Folder::Body_Files() const {
 }
 
 std::vector<std::string> Io_Test_Folder::Log_Messages(int level) const {
-    // An entry reads " \cfN\f0 HH:MM:SS :: message\cf0\f1\par" with N = level + 1.
-    std::string text = Read_File(path_ + "/log.dat");
-    std::string start = " \\cf" + std::to_string(level + 1) + "\\f0 ";
-    const std::string end = "\\cf0\\f1\\par";
-    std::vector<std::string> messages;
-    for (std::size_t at = text.find(start); at != std::string::npos; at = text.find(start, at)) {
-        std::size_t begin = at + start.size() + std::string("HH:MM:SS :: ").size();
-        std::size_t stop = text.find(end, begin);
-        if (stop == std::string::npos) break;
-        messages.push_back(text.substr(begin, stop - begin));
-        at = stop;
-    }
-    return messages;
-}
-
-std::string Read_File(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void Write_File(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-bool File_Exists(const std::string& path) {
-    return fs::exists(fs::symlink_status(path));
+    return Log_Messages_Read(path_ + "/log.dat", level);
 }

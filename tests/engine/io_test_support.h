@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+
 class Io_Test_Server {
-public:
+  public:
     // Starts the server; every request it sees is appended to `record_file`.
     explicit Io_Test_Server(const std::string& record_file);
     ~Io_Test_Server();
@@ -25,7 +27,7 @@ public:
     // The recorded lines: target, User-Agent, Cache-Control and Pragma, tab-separated.
     std::vector<std::string> Records() const;
 
-private:
+  private:
     std::string record_;
     pid_t pid_ = -1;
     int port_ = 0;
@@ -34,14 +36,14 @@ private:
 // A port on 127.0.0.1 that refuses connections for as long as this object lives (bound,
 // never listening).
 class Io_Closed_Port {
-public:
+  public:
     Io_Closed_Port();
     ~Io_Closed_Port();
     Io_Closed_Port(const Io_Closed_Port&) = delete;
     Io_Closed_Port& operator=(const Io_Closed_Port&) = delete;
     int Port() const { return port_; }
 
-private:
+  private:
     int fd_ = -1;
     int port_ = 0;
 };
@@ -50,7 +52,7 @@ private:
 // and "tmp/" set as $TMPDIR. Proxy variables are cleared so 127.0.0.1 is reached directly.
 // Everything is undone when the object dies.
 class Io_Test_Folder {
-public:
+  public:
     Io_Test_Folder();
     ~Io_Test_Folder();
     Io_Test_Folder(const Io_Test_Folder&) = delete;
@@ -63,10 +65,6 @@ public:
     // The messages logged so far at `level`, in order, without their time stamps.
     std::vector<std::string> Log_Messages(int level) const;
 
-private:
+  private:
     std::string path_;
 };
-
-std::string Read_File(const std::string& path);
-void Write_File(const std::string& path, const std::string& bytes);
-bool File_Exists(const std::string& path);

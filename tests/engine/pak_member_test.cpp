@@ -29,7 +29,7 @@ class Pak_Member_Test : public ::testing::Test {
     void TearDown() override { ASSERT_EQ(chdir(old_cwd_), 0); }
 
     char old_cwd_[4096] = {};
-    Temp_Dir program_;
+    Scratch_Folder program_;
 };
 
 TEST_F(Pak_Member_Test, ArchiveCopyWinsAndIsDeletedLooseFileKept) {
@@ -90,7 +90,7 @@ TEST_F(Pak_Member_Test, ReleaseDeletesAtOnceAndOnlyOnce) {
 }
 
 TEST(Private_Temp_Folder_Test, MadeUnderTmpdirAndRemovedWithItsFilesAtExit) {
-    Temp_Dir base;
+    Scratch_Folder base;
     std::string command = "TMPDIR='" + base.Path() + "' " + TEMP_FOLDER_PROBE;
     std::FILE* probe = popen(command.c_str(), "r");
     ASSERT_NE(probe, nullptr);

@@ -21,8 +21,8 @@ class Pak_Test : public ::testing::Test {
         Write_File(path, bytes);
         return path;
     }
-    Temp_Dir dir_;
-    Temp_Dir out_;
+    Scratch_Folder dir_;
+    Scratch_Folder out_;
 };
 
 Pak_Input Member(const std::string& name, const std::string& bytes) {

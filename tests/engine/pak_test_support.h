@@ -1,6 +1,6 @@
-// Shared by the archive tests: scratch folders, whole-file reads and writes, and a
-// builder of archive bytes straight from the file layout (independent of Pak_Write, so
-// reader and writer are each checked against the layout, not against each other).
+// Shared by the archive tests: binary test data and a builder of archive bytes straight
+// from the file layout (independent of Pak_Write, so reader and writer are each checked
+// against the layout, not against each other).
 #pragma once
 
 #include <cstdint>
@@ -9,25 +9,7 @@
 #include <string>
 #include <vector>
 
-// A fresh folder under $TMPDIR (or /tmp), removed with its contents on destruction.
-class Temp_Dir {
-  public:
-    Temp_Dir();
-    ~Temp_Dir();
-    Temp_Dir(const Temp_Dir&) = delete;
-    Temp_Dir& operator=(const Temp_Dir&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
-std::string Read_File(const std::string& path);  // whole file; empty when missing
-void Write_File(const std::string& path, const std::string& bytes);
-bool File_Exists(const std::string& path);
-// Names in a folder, sorted (without "." and "..").
-std::vector<std::string> Folder_Names(const std::string& folder);
+#include "tests/support/files.h"
 
 // Bytes 0..255 repeated and a pseudo-random stretch: binary data with every byte value.
 std::string Binary_Data(std::size_t size, unsigned seed);

@@ -7,12 +7,13 @@
 
 #include "engine/pak.h"
 #include "platform/png.h"
+#include "tests/support/log_entries.h"
 
 void Texture_Fixture::SetUp() {
     char cwd[PATH_MAX];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     previous_directory_ = cwd;
-    folder = std::make_unique<Temp_Dir>();
+    folder = std::make_unique<Scratch_Folder>();
     ASSERT_EQ(chdir(folder->Path().c_str()), 0);
     mkdir("data", 0755);
     log_path = *folder / "log.dat";
@@ -63,17 +64,9 @@ void Texture_Fixture::Use_Built_Archive() {
 }
 
 std::vector<std::string> Texture_Fixture::Log_Entries() const {
-    // Entries look like " \cfN\f0 hh:mm:ss :: TEXT\cf0\f1\par", N = level + 1.
-    std::string log = Read_File(log_path);
     std::vector<std::string> out;
-    const std::string start = " \\cf", end = "\\cf0\\f1\\par";
-    for (size_t at = log.find(start); at != std::string::npos; at = log.find(start, at + 1)) {
-        if (at + 20 > log.size() || log[at + 5] != '\\') continue;
-        size_t text = at + 4 + 1 + 4 + 8 + 4;  // " \cf", N, "\f0 ", hh:mm:ss, " :: "
-        size_t stop = log.find(end, text);
-        if (stop == std::string::npos) break;
-        int level = log[at + 4] - '1';
-        out.push_back(std::to_string(level) + ":" + log.substr(text, stop - text));
+    for (const Log_Entry& entry : Log_Entries_Read(log_path)) {
+        out.push_back(std::to_string(entry.level) + ":" + entry.text);
     }
     return out;
 }

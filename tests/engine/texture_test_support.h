@@ -31,7 +31,7 @@ class Texture_Fixture : public ::testing::Test {
     // The texts of all entries, in order, as "level:text".
     std::vector<std::string> Log_Entries() const;
 
-    std::unique_ptr<Temp_Dir> folder;
+    std::unique_ptr<Scratch_Folder> folder;
     std::unique_ptr<CTarvelWindow> window;
     std::string log_path;
 

@@ -6,56 +6,18 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "base/log.h"
 #include "platform/platform.h"
-#include "shell/log.h"
+#include "tests/support/files.h"
 
 namespace {
 
-std::string Temp_Folder() {
-    char pattern[] = "/tmp/tindral-window-XXXXXX";
-    return mkdtemp(pattern);
-}
-
-std::string Read_File(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct Key_Case {
-    const char* name;
-    int vk;
-};
-
-class Virtual_Keys : public ::testing::TestWithParam<Key_Case> {};
-
-TEST_P(Virtual_Keys, MapToWindowsCodes) {
-    EXPECT_EQ(Platform_Virtual_Key_From_Name(GetParam().name), GetParam().vk)
-        << GetParam().name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, Virtual_Keys,
-    ::testing::Values(Key_Case{"Backspace", 8}, Key_Case{"Return", 13}, Key_Case{"Left Shift", 16},
-                      Key_Case{"Right Shift", 16}, Key_Case{"Escape", 27}, Key_Case{"Left", 37},
-                      Key_Case{"Up", 38}, Key_Case{"Right", 39}, Key_Case{"Down", 40},
-                      Key_Case{"0", 48}, Key_Case{"9", 57}, Key_Case{"A", 65}, Key_Case{"a", 65},
-                      Key_Case{"W", 87}, Key_Case{"Z", 90}, Key_Case{"F1", 112},
-                      Key_Case{"F2", 113}, Key_Case{"Space", 32}, Key_Case{"Keypad Enter", 13}));
-
 class Window_Test : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder = Temp_Folder();
-        log_path = folder + "/log.dat";
-    }
-    std::string folder;
-    std::string log_path;
+  protected:
+    Scratch_Folder folder;
+    std::string log_path = folder / "log.dat";
 };
 
 TEST_F(Window_Test, ZeroSizeWindowIsStillCreatedAndLogged) {

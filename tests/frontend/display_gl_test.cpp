@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "frontend/match_keys.h"
 #include "frontend/match_screen.h"
 #include "frontend/text.h"
+#include "game/match_frame.h"
 #include "tests/frontend/display_scene.h"
 
 namespace {
@@ -152,6 +154,69 @@ TEST_F(DisplayGl, MatchFrameShowsArenaClockAndWallNumbers) {
     }
     EXPECT_GT(added, 300);    // two digits of the Top score
     EXPECT_EQ(added_low, 0);  // all on the far (top) wall
+}
+
+// Everything the simulation and the end rules own, as text to compare (floats exactly).
+std::string Match_State(const Match& match) {
+    std::ostringstream text;
+    text << std::hexfloat;
+    text << "phase " << match.phase << " clock " << match.match_clock << " spheres "
+         << match.sphere_count << " speed " << match.sphere_speed << " last "
+         << match.last_goal_side << " end " << match.end.state << " escapes " << match.escapes
+         << " ranking";
+    for (int side : match.end.ranking) text << ' ' << side;
+    for (const Side& side : match.sides) {
+        text << "\nside " << side.score << ' ' << side.closed << ' ' << side.open_time << ' '
+             << side.best_time << " at " << side.paddle.position.x << ' '
+             << side.paddle.position.y;
+    }
+    for (const Sphere& sphere : match.spheres) {
+        text << "\nsphere " << sphere.model.position.x << ' ' << sphere.model.position.y << ' '
+             << sphere.model.velocity.x << ' ' << sphere.model.velocity.y << ' ' << sphere.parked
+             << ' ' << sphere.launch_timer;
+    }
+    return text.str();
+}
+
+// Drawing only shows what the frame's end rule decided: in play, at every kind of end, and
+// with a run's time up but no rule applied yet, drawing the match screen (also twice)
+// leaves the match as it was and types no name.
+TEST_F(DisplayGl, DrawingChangesNoMatchState) {
+    struct Case {
+        int level;
+        float seconds;
+        int end;  // after the rule; -1: the rule is not applied before drawing
+    } cases[] = {{0, 2.0f, END_NONE},    {0, 181.0f, END_SUDDEN_DEATH}, {3, 1.0f, END_RANKED},
+                 {6, 151.0f, END_RUN_OVER}, {6, 149.99f, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        scene->Setup(c.level);
+        // A countdown is won by the last side standing: Top, Left and Right are out.
+        if (c.end == END_RANKED) {
+            for (int side : {SIDE_TOP, SIDE_LEFT, SIDE_RIGHT}) {
+                scene->match.sides[side].closed = true;
+            }
+        }
+        scene->Simulate(c.seconds, 1.0f / 30.0f);
+        if (c.end >= 0) {
+            Match_End_Rules(scene->match, true);
+            if (c.end != END_SUDDEN_DEATH || scene->match.end.state != END_RANKED) {
+                EXPECT_EQ(scene->match.end.state, c.end);
+            }
+        } else {
+            scene->match.match_clock = -0.01f;
+        }
+        scene->player_name = "Ann";
+        scene->window->Keys['B'] = 1;
+        const std::string before = Match_State(scene->match);
+        for (int frame = 0; frame < 2; ++frame) {
+            scene->window->Begin_Frame();
+            Match_Screen_Draw(*scene->context);
+            EXPECT_EQ(Match_State(scene->match), before) << "frame " << frame;
+            EXPECT_EQ(scene->player_name, "Ann");
+        }
+        scene->window->Keys['B'] = 0;
+    }
 }
 
 TEST_F(DisplayGl, F1SwingsTheCameraToTheTopViewAndF2Back) {

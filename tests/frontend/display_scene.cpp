@@ -10,6 +10,7 @@
 #include "engine/start_up_files.h"
 #include "frontend/match_keys.h"
 #include "frontend/match_screen.h"
+#include "game/match_frame.h"
 #include "platform/platform.h"
 #include "shell/os_name.h"
 
@@ -63,21 +64,14 @@ void Display_Scene::Setup(int level) {
 }
 
 void Display_Scene::Simulate(float seconds, float dt) {
-    int ranking[Side_Count];
-    for (float t = 0.0f; t < seconds; t += dt) {
-        if (match.phase != PHASE_SUSPENDED) Match_Step(match, match_context_, dt);
-        Timed_End_Rule(match, true, ranking);
-        Countdown_End_Rule(match, true, ranking);
-        High_Score_End_Rule(match, true);
-    }
+    for (float t = 0.0f; t < seconds; t += dt) Match_Frame(match, match_context_, dt, false);
 }
 
 void Display_Scene::Frame(float dt) {
     window->Handle_Messages();
     elapsed = dt;
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    window->Begin_Frame();
+    Match_End_Rules(match, screen_state == SCREEN_MATCH);
     Match_Screen_Draw(*context);
     Match_Keys_Step(*context);
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/model_gl.h"
 #include "engine/window.h"
 #include "frontend/frontend_context.h"
+#include "frontend/model_gl.h"
 #include "game/match_rules.h"
 #include "tests/frontend/frontend_objects.h"
 
@@ -35,11 +35,12 @@ class Display_Scene : public Frontend_Objects {
     // Builds a match for `level` with the side controllers in `settings`; the phase ends
     // at PHASE_RUNNING, as on the match screen after the fade.
     void Setup(int level);
-    // Steps the simulation for `seconds` in frames of `dt`, applying the end rules as the
-    // drawing would (without drawing).
+    // Runs the match's frames for `seconds` in steps of `dt` (end rule, then step) without
+    // drawing.
     void Simulate(float seconds, float dt = 1.0f / 60.0f);
-    // Clears, draws one match-screen frame with `dt` as the frame's elapsed time and runs
-    // the match keys, as the main loop does. Window messages are handled first.
+    // Clears, applies the end rule, draws one match-screen frame with `dt` as the frame's
+    // elapsed time and runs the match keys, as the main loop does (without its step).
+    // Window messages are handled first.
     void Frame(float dt);
     // The same frame in GL feedback mode: nothing reaches the screen, and the corners of
     // every polygon drawn are turned back into arena coordinates through the camera as the

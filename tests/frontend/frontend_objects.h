@@ -8,6 +8,8 @@
 #include "engine/io.h"
 #include "engine/window.h"
 #include "frontend/frontend_context.h"
+#include "shell/fader.h"
+#include "shell/settings.h"
 
 class Frontend_Objects {
   public:

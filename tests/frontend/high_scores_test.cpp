@@ -1,5 +1,6 @@
 // The high-score tables: the top-five check, both inserts' orders and what the tables show.
 #include "frontend/high_scores.h"
+#include "shell/settings.h"
 
 #include <gtest/gtest.h>
 

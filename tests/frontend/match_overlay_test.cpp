@@ -1,5 +1,5 @@
 // What the match screen shows over the arena: the clock, the heads-up lines of a "High
-// Score" run, and the end screens, which apply the match rules.
+// Score" run, and the end screens of what the match rules decided.
 #include "frontend/match_overlay.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 
 #include "frontend/high_scores.h"
 #include "frontend/match_keys.h"
+#include "game/match_frame.h"
 #include "game/match_rules.h"
 #include "tests/frontend/frontend_fixture.h"
 
@@ -37,7 +38,10 @@ TEST(ClockText, MinutesSecondsTenths) {
 
 class MatchOverlay : public ::testing::Test, public Frontend_Fixture {
   protected:
+    // What a frame shows: the end rule as the game applies it before drawing, then the
+    // overlay.
     Text_Lines Overlay() {
+        Match_End_Rules(match, screen_state == SCREEN_MATCH);
         Text_Lines lines;
         Match_Overlay(context, lines);
         return lines;
@@ -236,17 +240,26 @@ TEST_F(MatchOverlay, HighScoreEndWithAQualifyingRun) {
     ASSERT_NE(top5, nullptr);
     EXPECT_EQ(top5->x, 30.0f);
     EXPECT_EQ(top5->y, 75.0f);
-    // The name line shows the name before this frame's typing, with the cursor on an
-    // even second; the tables already show the name as typed.
+    // The name line shows the name typed so far, with the cursor on an even second, and
+    // the tables show the run under it; drawing types nothing.
     const Text_Line* name = lines.Find("Name: An-");
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->x, 35.0f);
+    EXPECT_EQ(player_name, "An");
+    auto green_names = [](const Text_Lines& shown, const char* text) {
+        int count = 0;
+        for (const Text_Line& line : shown.lines) {
+            if (line.text == text && line.green > 0.8f && line.red < 0.1f) ++count;
+        }
+        return count;
+    };
+    EXPECT_EQ(green_names(lines, "An"), 2);
+    // The frame's keys type; the next frame shows it.
+    Match_Keys_Step(context);
     EXPECT_EQ(player_name, "AnN");
-    int green_names = 0;
-    for (const Text_Line& line : lines.lines) {
-        if (line.text == "AnN" && line.green > 0.8f && line.red < 0.1f) ++green_names;
-    }
-    EXPECT_EQ(green_names, 2);
+    lines = Overlay();
+    EXPECT_NE(lines.Find("Name: AnN-"), nullptr);
+    EXPECT_EQ(green_names(lines, "AnN"), 2);
     // Shown in place only: the tables are unchanged.
     EXPECT_STREQ(table_a.Name[0], "-----");
     EXPECT_FALSE(table_a.Is_New[0] || table_b.Is_New[0]);

@@ -37,6 +37,8 @@ Menu_Fixture::Menu_Fixture() {
     menu.projection =
         Projection_2D(window.Width, window.Height, window.Near_Plane, window.Far_Plane);
     context.menu = &menu;
+    devices.width = 1440;
+    devices.height = 1080;
     context.input = &devices;
     context.sound = &sound;
     context.controller_available = available;
@@ -50,8 +52,8 @@ void Menu_Fixture::Move_To(float x, float y) {
 }
 
 void Menu_Fixture::Click(int frames) {
-    devices.buttons = MOUSE_LEFT;
+    devices.mouse_buttons = MOUSE_LEFT;
     for (int i = 0; i < frames; ++i) Frame();
-    devices.buttons = 0;
+    devices.mouse_buttons = 0;
     Frame();
 }

@@ -1,5 +1,5 @@
 // The menu over real objects without a window: the front-end fixture's context with a menu,
-// a fake mouse and joystick set, a recording sound player, a controller table and recorders
+// fake input devices, a recording sound player, a controller table and recorders
 // for the arena set-up and the web page. The projection is the one the window's 2-D mode
 // sets, built here by hand; the GL test checks that it is what the menu captures.
 #pragma once
@@ -8,48 +8,8 @@
 #include <vector>
 
 #include "frontend/menu.h"
-#include "game/input_devices.h"
-#include "game/sound_player.h"
 #include "tests/frontend/frontend_fixture.h"
-
-class Fake_Devices : public Input_Devices {
-  public:
-    const unsigned char* Keys() override { return keys; }
-    void Cursor_Position(int* x, int* y) override {
-        *x = cursor_x;
-        *y = cursor_y;
-    }
-    void Set_Cursor_Position(int x, int y) override {
-        cursor_x = x;
-        cursor_y = y;
-    }
-    unsigned Mouse_Buttons() override { return buttons; }
-    bool Joystick_Position(int id, Joystick_Info*) override {
-        return id >= 0 && id < Joystick_Slots && present[id];
-    }
-    bool Joystick_Product_Name(int id, std::string* name) override {
-        if (id < 0 || id >= Joystick_Slots || !present[id]) return false;
-        *name = names[id];
-        return !names[id].empty();
-    }
-    int Window_Width() override { return width; }
-    int Window_Height() override { return height; }
-
-    unsigned char keys[Key_Table_Size] = {};
-    int cursor_x = 0;
-    int cursor_y = 0;
-    unsigned buttons = 0;
-    bool present[Joystick_Slots] = {};
-    std::string names[Joystick_Slots];
-    int width = 1440;
-    int height = 1080;
-};
-
-class Recording_Sound : public Sound_Player {
-  public:
-    void Play(int channel) override { played.push_back(channel); }
-    std::vector<int> played;
-};
+#include "tests/support/fake_devices.h"
 
 // The matrices and viewport of the window's 2-D mode for a width x height client area and
 // the window's near and far planes.
@@ -75,7 +35,7 @@ class Menu_Fixture : public Frontend_Fixture {
 
     Menu_State menu;
     Fake_Devices devices;
-    Recording_Sound sound;
+    Recording_Sound_Player sound;
     bool available[9] = {false, true, true, false, false, false, false, true, true};
     int setups = 0;
     std::vector<std::string> urls;

@@ -93,13 +93,13 @@ TEST_F(Menu, NothingIsHitBeforeTheMenuWasFirstDrawn) {
 TEST_F(Menu, HeldPressDoesNothingUntilReleaseAndActsOnce) {
     settings.Sound = 1;
     Move_To(Camera_Row);
-    devices.buttons = MOUSE_LEFT;
+    devices.mouse_buttons = MOUSE_LEFT;
     for (int i = 0; i < 10; ++i) Frame();
     EXPECT_EQ(settings.CameraView, 1);
     EXPECT_TRUE(sound.played.empty());
     EXPECT_GT(menu.mouse.buttons[0].held, 0.0f);
 
-    devices.buttons = 0;
+    devices.mouse_buttons = 0;
     Frame();
     EXPECT_EQ(settings.CameraView, 0);
     EXPECT_EQ(sound.played, std::vector<int>{0});
@@ -329,9 +329,9 @@ TEST_F(Menu, ClickingAControllerRowCyclesItsSideOnly) {
 }
 
 TEST_F(Menu, ControllerNames) {
-    devices.present[1] = true;
+    devices.joysticks[1] = {};
     devices.names[1] = "Gamepad F310";
-    devices.present[2] = true;  // present, but no product name
+    devices.joysticks[2] = {};  // present, but no product name
     struct Case {
         int side, code;
         const char* name;

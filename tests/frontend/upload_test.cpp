@@ -14,7 +14,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kPath = "/accessTindral.php?access=score_upload_information&level=1";
+const std::string Upload_Path = "/accessTindral.php?access=score_upload_information&level=1";
 
 struct Url_Case {
     const char* what;
@@ -22,7 +22,7 @@ struct Url_Case {
     float spheres;
     float best_time;
     const char* os_name;
-    std::string query_rest;  // everything after kPath
+    std::string query_rest;  // everything after Upload_Path
 };
 
 TEST(ScoreUploadUrl, CarriesTheRunAndItsCheckValue) {
@@ -47,12 +47,12 @@ TEST(ScoreUploadUrl, CarriesTheRunAndItsCheckValue) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(
             Score_Upload_Url("www.tindral.example", c.name, c.spheres, c.best_time, c.os_name),
-            "http://www.tindral.example" + kPath + c.query_rest);
+            "http://www.tindral.example" + Upload_Path + c.query_rest);
     }
 }
 
 class ScoreUpload : public ::testing::Test {
-protected:
+  protected:
     Io_Test_Folder folder;
     Io_Test_Server server{folder.Path() + "/requests.txt"};
     CTarvelIO io;
@@ -62,8 +62,9 @@ protected:
 TEST_F(ScoreUpload, AnsweredUploadIsLogged) {
     Score_Upload(io, server.Host().c_str(), "Ann", 3.0f, 40.5f, "XP");
     EXPECT_EQ(server.Paths(),
-              Lines{kPath + "&score_time=40.500000&score_spheres=3&username=Ann&index=1074&os=XP"
-                            "&version=1.65"});
+              Lines{Upload_Path +
+                    "&score_time=40.500000&score_spheres=3&username=Ann&index=1074&os=XP"
+                    "&version=1.65"});
     EXPECT_EQ(folder.Log_Messages(0), Lines{"High score upload completed [Ann][40.500000][3]"});
     EXPECT_EQ(folder.Log_Messages(1), Lines{});
 }
@@ -72,8 +73,9 @@ TEST_F(ScoreUpload, AnsweredUploadIsLogged) {
 TEST_F(ScoreUpload, EmptyAnswerIsNotLogged) {
     Score_Upload(io, server.Host().c_str(), "Blank", 0.0f, 7.0f, "XP");
     EXPECT_EQ(server.Paths(),
-              Lines{kPath + "&score_time=7.000000&score_spheres=0&username=Blank&index=-6&os=XP"
-                            "&version=1.65"});
+              Lines{Upload_Path +
+                    "&score_time=7.000000&score_spheres=0&username=Blank&index=-6&os=XP"
+                    "&version=1.65"});
     EXPECT_EQ(folder.Log_Messages(0), Lines{});
     EXPECT_EQ(folder.Log_Messages(1), Lines{});
 }

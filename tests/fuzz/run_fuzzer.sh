@@ -1,14 +1,18 @@
 #!/bin/sh
 # Builds one fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
-# straight from the sources, then replays its seed corpus and fuzzes for a fixed number of
-# runs with a fixed seed. Exit 77 (skipped) when the compiler cannot build fuzzers.
+# from the sources CMake lists for it, then replays its seed corpus and fuzzes for a fixed
+# number of runs with a fixed seed. Exit 77 (skipped) when the compiler cannot build fuzzers.
 #
-#   run_fuzzer.sh TARGET SOURCE_DIR WORK_DIR CXX TINDRAL_PAK
+#   run_fuzzer.sh TARGET SOURCES_FILE SOURCE_DIR WORK_DIR CXX TINDRAL_PAK
 #
-# TARGET is pak, settings or model. TINDRAL_FUZZ_RUNS overrides the number of runs (default
-# 20000; 200000 for the model reader, which needs no files and runs much faster).
+# TARGET is pak, settings or model. SOURCES_FILE (written by tests/fuzz/CMakeLists.txt)
+# holds one item a line: "harness FILE", "library NAME FOLDER" followed by that library's
+# "source FILE" lines (relative to FOLDER unless absolute), and "include FOLDER" lines.
+# Each library becomes a static archive, so the target links only the objects it reaches.
+# TINDRAL_FUZZ_RUNS overrides the number of runs (default 20000; 200000 for the model
+# reader, which needs no files and runs much faster).
 set -eu
-target=$1 src=$2 work=$3 cxx=$4 pak_tool=$5
+target=$1 list=$2 src=$3 work=$4 cxx=$5 pak_tool=$6
 case $target in
 model) runs=${TINDRAL_FUZZ_RUNS:-200000} ;;
 *) runs=${TINDRAL_FUZZ_RUNS:-20000} ;;
@@ -26,21 +30,67 @@ if ! printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigne
     exit 77
 fi
 
-case $target in
-pak) sources="$src/tests/fuzz/fuzz_pak.cpp $src/engine/pak.cpp $src/engine/replacing_file.cpp" ;;
-settings) sources="$src/tests/fuzz/fuzz_settings.cpp $src/shell/settings.cpp" ;;
-model)
-    sources="$src/tests/fuzz/fuzz_model.cpp $src/game/model_file.cpp $src/game/model.cpp
-             $src/game/vector.cpp $src/shell/log.cpp"
-    ;;
-*) echo "unknown fuzz target $target" >&2; exit 2 ;;
-esac
+# Floating-point contraction off, as in the main build: the model code relies on it.
+flags="-std=c++20 -g -O1 -ffp-contract=off -fsanitize=address,undefined -fno-sanitize-recover=undefined"
+# Every library's include folders, each once; the system's own folder stays last, where
+# the compiler keeps it.
+includes=""
+while read -r key value; do
+    case "$key:$value: $includes " in
+    include:/usr/include:* | include::* | *" -I$value "*) ;;
+    include:*) includes="$includes -I$value" ;;
+    esac
+done <"$list"
+
+objects="$work/objects-$target"
+rm -rf "$objects"
+mkdir -p "$objects"
+harness=""
+archives=""
+compile_library() {
+    [ -n "$library" ] || return 0
+    set -- "$objects/$library"/*.o
+    if [ -e "$1" ]; then
+        ar rcs "$objects/lib$library.a" "$@"
+        archives="$archives $objects/lib$library.a"
+    fi
+}
+library="" folder="" n=0
+while read -r key value; do
+    case $key in
+    harness) harness=$value ;;
+    library)
+        compile_library
+        library=${value%% *} folder=${value#* }
+        mkdir -p "$objects/$library"
+        ;;
+    source)
+        case $value in
+        *.cpp | *.cc | *.c) ;;
+        *) continue ;;
+        esac
+        case $value in
+        /*) file=$value ;;
+        *) file=$folder/$value ;;
+        esac
+        n=$((n + 1))
+        name=$(basename "$file")
+        # shellcheck disable=SC2086
+        "$cxx" $flags -fsanitize=fuzzer-no-link $includes -c "$file" \
+            -o "$objects/$library/$n-${name%.*}.o"
+        ;;
+    esac
+done <"$list"
+compile_library
+if [ -z "$harness" ] || [ -z "$archives" ]; then
+    echo "$list names no harness or no sources" >&2
+    exit 2
+fi
 
 binary="$work/fuzz_$target"
-# Floating-point contraction off, as in the main build: the model code relies on it.
 # shellcheck disable=SC2086
-"$cxx" -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined \
-    -fno-sanitize-recover=undefined -I "$src" $sources -o "$binary"
+"$cxx" $flags -fsanitize=fuzzer $includes "$harness" -Wl,--start-group $archives -Wl,--end-group \
+    -o "$binary"
 
 # A fresh working corpus each time: libFuzzer adds what it finds to it.
 corpus="$work/corpus-$target"

@@ -3,40 +3,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
 
-#include "shell/log.h"
-
-Scratch_Folder::Scratch_Folder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                          "/tindral-game-test-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-Scratch_Folder::~Scratch_Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-Working_Folder::Working_Folder(const std::string& folder) {
-    char buffer[PATH_MAX];
-    if (getcwd(buffer, sizeof buffer) != nullptr) previous_ = buffer;
-    if (chdir(folder.c_str()) != 0) throw std::runtime_error("chdir failed: " + folder);
-}
-
-Working_Folder::~Working_Folder() {
-    if (!previous_.empty() && chdir(previous_.c_str()) != 0) std::abort();
-}
+#include "base/log.h"
 
 Log_Capture::Log_Capture(const std::string& folder) : path_(folder + "/log.dat") {
     Engine_Log = Log_Open(path_.c_str());
@@ -50,21 +23,7 @@ Log_Capture::~Log_Capture() {
 
 std::string Log_Capture::Text() const {
     std::fflush(Engine_Log);
-    return Read_Text(path_);
-}
-
-std::string Read_Text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Write_Text(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-bool File_Exists(const std::string& path) {
-    return access(path.c_str(), F_OK) == 0;
+    return Read_File(path_);
 }
 
 std::string Fixture_Ground() {
@@ -135,10 +94,10 @@ std::string Fixture_Sphere() {
 }
 
 void Write_Arena_Models(const std::string& folder) {
-    Write_Text(folder + "/ground.dat", Fixture_Ground());
-    Write_Text(folder + "/wall.dat", Fixture_Wall());
-    Write_Text(folder + "/paddle.dat", Fixture_Paddle());
-    Write_Text(folder + "/sphere.dat", Fixture_Sphere());
+    Write_File(folder + "/ground.dat", Fixture_Ground());
+    Write_File(folder + "/wall.dat", Fixture_Wall());
+    Write_File(folder + "/paddle.dat", Fixture_Paddle());
+    Write_File(folder + "/sphere.dat", Fixture_Sphere());
 }
 
 Run_Result Run_Command(const std::string& command) {

@@ -1,36 +1,11 @@
-// Shared by the simulation tests: scratch folders, the working folder, the event log
-// read back as text, the model files of a small arena written as fixtures, and running
-// tindral-sim with its JSON output read back.
+// Shared by the simulation tests: the event log read back as text, the model files of a
+// small arena written as fixtures, and running tindral-sim with its JSON output read back.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// A fresh folder under $TMPDIR (or /tmp), removed with its contents on destruction.
-class Scratch_Folder {
-  public:
-    Scratch_Folder();
-    ~Scratch_Folder();
-    Scratch_Folder(const Scratch_Folder&) = delete;
-    Scratch_Folder& operator=(const Scratch_Folder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
-// Makes `folder` the current directory (the loaders read relative paths) until destroyed.
-class Working_Folder {
-  public:
-    explicit Working_Folder(const std::string& folder);
-    ~Working_Folder();
-    Working_Folder(const Working_Folder&) = delete;
-    Working_Folder& operator=(const Working_Folder&) = delete;
-
-  private:
-    std::string previous_;
-};
+#include "tests/support/files.h"
 
 // Points Engine_Log at a fresh log in `folder` for its lifetime.
 class Log_Capture {
@@ -45,10 +20,6 @@ class Log_Capture {
   private:
     std::string path_;
 };
-
-std::string Read_Text(const std::string& path);  // empty when missing
-void Write_Text(const std::string& path, const std::string& text);
-bool File_Exists(const std::string& path);
 
 // Goal-mouth corners of the fixture wall (x, y of the floor point; the top ring point
 // index + 49 stands above it at z 50).

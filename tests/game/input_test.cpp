@@ -12,50 +12,6 @@
 
 namespace {
 
-class Fake_Devices : public Input_Devices {
-  public:
-    const unsigned char* Keys() override { return keys; }
-    void Cursor_Position(int* x, int* y) override {
-        *x = cursor_x;
-        *y = cursor_y;
-    }
-    void Set_Cursor_Position(int x, int y) override {
-        cursor_x = x;
-        cursor_y = y;
-        warps.push_back({x, y});
-    }
-    unsigned Mouse_Buttons() override { return mouse_buttons; }
-    bool Joystick_Position(int id, Joystick_Info* info) override {
-        ++polls;
-        auto found = joysticks.find(id);
-        if (found == joysticks.end()) return false;
-        info->x = found->second.x;
-        info->y = found->second.y;
-        info->r = found->second.r;
-        info->u = found->second.u;
-        info->v = found->second.v;
-        info->pov = found->second.pov;
-        info->buttons = found->second.buttons;
-        return true;
-    }
-    bool Joystick_Product_Name(int id, std::string* name) override {
-        auto found = names.find(id);
-        if (found == names.end()) return false;
-        *name = found->second;
-        return true;
-    }
-    int Window_Width() override { return 800; }
-    int Window_Height() override { return 600; }
-
-    unsigned char keys[Key_Table_Size] = {};
-    int cursor_x = 0, cursor_y = 0;
-    std::vector<std::pair<int, int>> warps;
-    unsigned mouse_buttons = 0;
-    std::map<int, Joystick_Info> joysticks;
-    std::map<int, std::string> names;
-    int polls = 0;
-};
-
 Joystick_Info Stick(unsigned x, unsigned y, unsigned buttons = 0) {
     Joystick_Info info;
     info.x = x;

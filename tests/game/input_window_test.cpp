@@ -8,13 +8,13 @@
 #include <functional>
 #include <string>
 
-#include "engine/input_devices.h"
 #include "game/input.h"
 #include "platform/platform.h"
+#include "shell/input_devices.h"
 
 namespace {
 
-constexpr const char* kTitle = "Tindral input test";
+constexpr const char* Title = "Tindral input test";
 
 bool Xdotool(const std::string& arguments) {
     return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
@@ -25,9 +25,9 @@ class Input_Window_Test : public ::testing::Test {
     void SetUp() override {
         window.Width = 320;
         window.Height = 240;
-        ASSERT_TRUE(window.GL_Create_Window(kTitle, 320, 240, 16, false, false, true, true));
+        ASSERT_TRUE(window.GL_Create_Window(Title, 320, 240, 16, false, false, true, true));
         Pump_Until([] { return false; }, 300);
-        Xdotool(std::string("search --sync --name '") + kTitle + "' windowactivate --sync");
+        Xdotool(std::string("search --sync --name '") + Title + "' windowactivate --sync");
         Pump_Until([] { return false; }, 200);
     }
     // Handles the window's messages one per "frame" until `done` or `milliseconds` pass.
@@ -61,6 +61,25 @@ TEST_F(Input_Window_Test, KeysPressedReachTheKeyboardController) {
     EXPECT_FALSE(devices.Key_Down(Key_None));
     EXPECT_FALSE(devices.Key_Down(256));
     EXPECT_EQ(devices.Keys(), window.Keys);
+}
+
+// Real key presses land in the key table under their Windows virtual-key codes.
+TEST_F(Input_Window_Test, KeysArriveUnderTheirWindowsCodes) {
+    const struct {
+        const char* key;  // as xdotool names it
+        int vk;
+    } cases[] = {{"BackSpace", 8}, {"Return", 13}, {"KP_Enter", 13}, {"Shift_L", 16},
+                 {"Shift_R", 16},  {"Escape", 27}, {"space", 32},    {"Left", 37},
+                 {"Up", 38},       {"Right", 39},  {"Down", 40},     {"0", 48},
+                 {"9", 57},        {"a", 65},      {"w", 87},        {"z", 90},
+                 {"F1", 112},      {"F2", 113}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        ASSERT_TRUE(Xdotool(std::string("keydown ") + c.key));
+        EXPECT_TRUE(Pump_Until([&] { return devices.Key_Down(c.vk); }, 3000));
+        ASSERT_TRUE(Xdotool(std::string("keyup ") + c.key));
+        EXPECT_TRUE(Pump_Until([&] { return !devices.Key_Down(c.vk); }, 3000));
+    }
 }
 
 TEST_F(Input_Window_Test, CursorIsReadAndRecentredInClientPixels) {

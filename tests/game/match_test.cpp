@@ -273,7 +273,7 @@ struct Mouth {
     int vertices[4];
 };
 // Goal-mouth corners per side: floor pair and the top pair above it.
-const Mouth kMouths[4] = {
+const Mouth Mouths[4] = {
     {SIDE_TOP, 35, {34, 35, 83, 84}},
     {SIDE_BOTTOM, 10, {10, 11, 59, 60}},
     {SIDE_LEFT, 23, {22, 23, 71, 72}},
@@ -300,37 +300,37 @@ void Expect_Mouth(const Match& match, const Mouth& mouth, float across, float ou
 TEST_F(Match_Test, CloseGoalsNarrowsClosedMouthsAtFiveUnitsPerSecond) {
     // Every side closed: every mouth closes.
     Setup(0, {8, 8, 8, 8});
-    for (const Mouth& mouth : kMouths) Expect_Mouth(match, mouth, 30, 185);
+    for (const Mouth& mouth : Mouths) Expect_Mouth(match, mouth, 30, 185);
 
     Close_Goals(match, 0.5f);
-    for (const Mouth& mouth : kMouths) Expect_Mouth(match, mouth, 27.5f, 182.5f);
+    for (const Mouth& mouth : Mouths) Expect_Mouth(match, mouth, 27.5f, 182.5f);
     // The goal sensors' centroids follow the moved corners.
     const Model_Triangle& top_sensor = match.wall.triangles[0];  // 34, 35, 84
     EXPECT_NEAR(top_sensor.centroid.y, 182.5f, 1e-4f);
 
     Close_Goals(match, 1.5f);  // reaches 20 and 175 exactly
-    for (const Mouth& mouth : kMouths) Expect_Mouth(match, mouth, 20, 175);
+    for (const Mouth& mouth : Mouths) Expect_Mouth(match, mouth, 20, 175);
     for (int i = 0; i < 10; ++i) Close_Goals(match, 1.0f);
-    for (const Mouth& mouth : kMouths) Expect_Mouth(match, mouth, 20, 175);
+    for (const Mouth& mouth : Mouths) Expect_Mouth(match, mouth, 20, 175);
 
     // A new set-up opens them again.
     Setup(0, {8, 8, 8, 8});
-    for (const Mouth& mouth : kMouths) Expect_Mouth(match, mouth, 30, 185);
+    for (const Mouth& mouth : Mouths) Expect_Mouth(match, mouth, 30, 185);
 }
 
 TEST_F(Match_Test, CloseGoalsLeavesOpenSidesAndClampsALongStep) {
     Setup(3, {7, 8, 7, 8});  // Bottom and Right closed
     Close_Goals(match, 100.0f);
-    Expect_Mouth(match, kMouths[SIDE_TOP], 30, 185);
-    Expect_Mouth(match, kMouths[SIDE_LEFT], 30, 185);
-    Expect_Mouth(match, kMouths[SIDE_BOTTOM], 20, 175);
-    Expect_Mouth(match, kMouths[SIDE_RIGHT], 20, 175);
+    Expect_Mouth(match, Mouths[SIDE_TOP], 30, 185);
+    Expect_Mouth(match, Mouths[SIDE_LEFT], 30, 185);
+    Expect_Mouth(match, Mouths[SIDE_BOTTOM], 20, 175);
+    Expect_Mouth(match, Mouths[SIDE_RIGHT], 20, 175);
 
     // Closing a side later (an eliminated side) starts its animation then.
     match.sides[SIDE_TOP].closed = true;
     Close_Goals(match, 1.0f);
-    Expect_Mouth(match, kMouths[SIDE_TOP], 25, 180);
-    Expect_Mouth(match, kMouths[SIDE_LEFT], 30, 185);
+    Expect_Mouth(match, Mouths[SIDE_TOP], 25, 180);
+    Expect_Mouth(match, Mouths[SIDE_LEFT], 30, 185);
 }
 
 TEST_F(Match_Test, CloseGoalsStopsWhenEitherCoordinateArrives) {
@@ -343,9 +343,9 @@ TEST_F(Match_Test, CloseGoalsStopsWhenEitherCoordinateArrives) {
         p.y = 180.0f;
     }
     Close_Goals(match, 1.0f);
-    Expect_Mouth(match, kMouths[SIDE_TOP], 27, 175);
+    Expect_Mouth(match, Mouths[SIDE_TOP], 27, 175);
     Close_Goals(match, 1.0f);
-    Expect_Mouth(match, kMouths[SIDE_TOP], 27, 175);
+    Expect_Mouth(match, Mouths[SIDE_TOP], 27, 175);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Model drawing through OpenGL in a real window (run through tests/e2e/xvfb_run.sh): the
 // pixels a model leaves, the texture it leaves bound, and the GL state it restores.
-#include "engine/model_gl.h"
+#include "frontend/model_gl.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ class Model_GL_Test : public ::testing::Test {
         ASSERT_TRUE(Png_Write_RGBA("red.png", 2, 2, red));
         ASSERT_TRUE(Png_Write_RGBA("green.png", 2, 2, green));
         // Left half (key 1) textured red, right half (key 2) green.
-        Write_Text("halves.dat",
+        Write_File("halves.dat",
                    "0.5 2 6 4 red.png green.png\n"
                    "0 -1 -1 0 1 0 -1 0 2 0 1 0 3 -1 1 0 4 1 -1 0 5 1 1 0\n"
                    "0 0 1 0 1 2 0 0 1 0 1 1\n"

@@ -58,24 +58,24 @@ class Model_Test : public ::testing::Test {
     Recording_Textures textures;
 };
 
-const char kVersion02[] =
+const char Version_02[] =
     "0.2\n4 2\n"
     "0 0 0 0\n1 10 0 0\n2 10 10 0\n3 0 10 0\n"
     "0 0 1 2\n1 0 2 3\n";
 
-const char kVersion03[] =
+const char Version_03[] =
     "0.3 4 1\n"
     "0 0 0 0 1 10 0 0 2 10 10 0 3 0 10 0\n"
     "0 0 1 2 0.1 0.2 0.3 0.4 0.5 0.6\n";
 
-const char kVersion04[] =
+const char Version_04[] =
     "0.4\n2 4 3\nfloor.png arrow.png\n"
     "0 0 0 0\n1 10 0 0\n2 10 10 0\n3 0 10 0\n"
     "0 1 0 1 2 0.1 0.2 0.3 0.4 0.5 0.6\n"
     "1 -1 0 2 3 0 0 1 0 1 1\n"
     "2 0 0 1 3 0 0 1 0 1 1\n";
 
-const char kVersion05[] =
+const char Version_05[] =
     "0.5\n1 4 3\nwall.png\n"
     "0 0 0 0\n1 10 0 0\n2 10 10 0\n3 0 10 0\n"
     "0 0 1 0 1 2 0 0 1 0 1 1\n"
@@ -93,16 +93,16 @@ TEST_F(Model_Test, VersionsReadTheirFieldsAndDefaultTheRest) {
         std::vector<std::string> texture_names;
     };
     const Case cases[] = {
-        {kVersion02, {{-1, 0, 0, 1, 0, 0}, {-1, 0, 0, 1, 0, 0}}, {}},
-        {kVersion03, {{-1, 0, 0.1f, 0.2f, 0.5f, 0.6f}}, {}},
-        {kVersion04,
+        {Version_02, {{-1, 0, 0, 1, 0, 0}, {-1, 0, 0, 1, 0, 0}}, {}},
+        {Version_03, {{-1, 0, 0.1f, 0.2f, 0.5f, 0.6f}}, {}},
+        {Version_04,
          {{11, 0, 0.1f, 0.2f, 0.5f, 0.6f}, {-1, 0, 0, 0, 1, 1}, {10, 0, 0, 0, 1, 1}},
          {"floor.png", "arrow.png"}},
-        {kVersion05, {{10, 1, 0, 0, 1, 1}, {-1, 2, 0, 0, 1, 1}, {10, 2, 0, 0, 1, 1}}, {"wall.png"}},
+        {Version_05, {{10, 1, 0, 0, 1, 1}, {-1, 2, 0, 0, 1, 1}, {10, 2, 0, 0, 1, 1}}, {"wall.png"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        Write_Text("m.dat", c.text);
+        Write_File("m.dat", c.text);
         Recording_Textures source;
         CTarvelModel model;
         ASSERT_TRUE(model.File_Load("m.dat", &source));
@@ -126,7 +126,7 @@ TEST_F(Model_Test, VersionsReadTheirFieldsAndDefaultTheRest) {
 }
 
 TEST_F(Model_Test, DerivedDataAfterLoad) {
-    Write_Text("m.dat", kVersion02);
+    Write_File("m.dat", Version_02);
     CTarvelModel model;
     model.velocity = Vector_Set(3, 0, 0);
     model.position = Vector_Set(1, 2, 3);
@@ -151,7 +151,7 @@ TEST_F(Model_Test, DerivedDataAfterLoad) {
 }
 
 TEST_F(Model_Test, ArchiveCopyWinsAndIsDeleted) {
-    Write_Text("m.dat", kVersion02);                                   // loose: 4 points
+    Write_File("m.dat", Version_02);                                   // loose: 4 points
     std::string archived = "0.2 3 1 0 0 0 0 1 5 0 0 2 0 5 0 0 0 1 2";  // 3 points
     ASSERT_EQ(mkdir("data", 0755), 0);
     ASSERT_TRUE(Pak_Write(Model_Archive,
@@ -159,20 +159,20 @@ TEST_F(Model_Test, ArchiveCopyWinsAndIsDeleted) {
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     EXPECT_EQ(model.point_count, 3);
-    EXPECT_EQ(Read_Text("m.dat"), kVersion02);  // the loose file is left alone
+    EXPECT_EQ(Read_File("m.dat"), Version_02);  // the loose file is left alone
     const char* temp = Private_Temp_Folder();
     ASSERT_NE(temp, nullptr);
     EXPECT_FALSE(File_Exists(std::string(temp) + "/m.dat"));
 
     // A name the archive lacks falls back to the loose file, which stays.
-    Write_Text("loose.dat", kVersion05);
+    Write_File("loose.dat", Version_05);
     ASSERT_TRUE(model.File_Load("loose.dat", nullptr));
     EXPECT_EQ(model.triangle_count, 3);
     EXPECT_TRUE(File_Exists("loose.dat"));
 }
 
 TEST_F(Model_Test, MissingFileKeepsTheModel) {
-    Write_Text("m.dat", kVersion05);
+    Write_File("m.dat", Version_05);
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     EXPECT_FALSE(model.File_Load("absent.dat", nullptr));
@@ -198,13 +198,13 @@ TEST_F(Model_Test, InvalidFilesAreRejectedAndTheModelKept) {
         "",                                                  // empty
         "model",                                             // no version
     };
-    Write_Text("good.dat", kVersion05);
+    Write_File("good.dat", Version_05);
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("good.dat", &textures));
     const size_t textures_before = textures.names.size();
     for (const char* text : bad_files) {
         SCOPED_TRACE(text);
-        Write_Text("bad.dat", text);
+        Write_File("bad.dat", text);
         EXPECT_FALSE(model.File_Load("bad.dat", &textures));
         EXPECT_EQ(model.point_count, 4);
         EXPECT_EQ(model.triangle_count, 3);
@@ -219,8 +219,8 @@ TEST_F(Model_Test, InvalidFilesAreRejectedAndTheModelKept) {
 }
 
 TEST_F(Model_Test, ZeroCountsEmptyTheModel) {
-    Write_Text("m.dat", kVersion05);
-    Write_Text("empty.dat", "0.2 0 0");
+    Write_File("m.dat", Version_05);
+    Write_File("empty.dat", "0.2 0 0");
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     ASSERT_TRUE(model.File_Load("empty.dat", nullptr));
@@ -231,7 +231,7 @@ TEST_F(Model_Test, ZeroCountsEmptyTheModel) {
 }
 
 TEST_F(Model_Test, MoveBakedAndUnbaked) {
-    Write_Text("m.dat", kVersion02);
+    Write_File("m.dat", Version_02);
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     model.position = Vector_Set(1, 1, 0);
@@ -256,7 +256,7 @@ TEST_F(Model_Test, MoveBakedAndUnbaked) {
 }
 
 TEST_F(Model_Test, RotationsTurnAboutTheOriginAndRenewNormals) {
-    Write_Text("m.dat", kVersion02);
+    Write_File("m.dat", Version_02);
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     model.Move(Vector_Set(100, 0, 0), true);  // pivot is now (100, 0, 0)
@@ -274,7 +274,7 @@ TEST_F(Model_Test, RotationsTurnAboutTheOriginAndRenewNormals) {
 }
 
 TEST_F(Model_Test, CornerReadsThroughTheTriangle) {
-    Write_Text("m.dat", kVersion02);
+    Write_File("m.dat", Version_02);
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     EXPECT_FLOAT_EQ(model.Corner(1, 2).y, 10);  // point 3 = (0, 10)
@@ -288,7 +288,7 @@ TEST_F(Model_Test, CornerReadsThroughTheTriangle) {
 }
 
 TEST_F(Model_Test, DrawSelectsByKeyAndTriangle) {
-    Write_Text("m.dat", kVersion05);  // keys 1, 2, 2
+    Write_File("m.dat", Version_05);  // keys 1, 2, 2
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     model.triangles[2].fade = 0.25f;
@@ -317,7 +317,7 @@ TEST_F(Model_Test, DrawSelectsByKeyAndTriangle) {
 }
 
 TEST_F(Model_Test, DrawUntexturedFramesTheBatch) {
-    Write_Text("m.dat", kVersion02);
+    Write_File("m.dat", Version_02);
     CTarvelModel model;
     ASSERT_TRUE(model.File_Load("m.dat", nullptr));
     Recording_Target target;
@@ -330,7 +330,7 @@ TEST_F(Model_Test, DrawUntexturedFramesTheBatch) {
 
 TEST_F(Model_Test, DrawTexturedBindsOnlyOnChange) {
     // Textures by triangle: slot 10, none, 10, 11, 11.
-    Write_Text("m.dat",
+    Write_File("m.dat",
                "0.5 2 3 5 a.png b.png 0 0 0 0 1 1 0 0 2 0 1 0\n"
                "0 0 0 0 1 2 0 0 1 0 1 1\n"
                "1 -1 0 0 1 2 0 0 1 0 1 1\n"

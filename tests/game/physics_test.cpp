@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr float kNear = 1e-3f;
+constexpr float Near = 1e-3f;
 
 void Expect_Vector_Near(Vector actual, Vector expected, float tolerance) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -46,8 +46,8 @@ TEST(Physics_Collide_Edges, NearestEdgeWithinTheRadiusIsTheContact) {
     CTarvelModel wall = Edge_Model({{{8, -30, 0}, {8, 30, 0}}, {{-30, 4, 0}, {30, 4, 0}}});
     CTarvelModel sphere = Bare_Sphere({0, 0, 10}, {70.71068f, 70.71068f, 0});
     ASSERT_TRUE(Collide_Edges(sphere, wall, 1, true));
-    EXPECT_NEAR(Heading_Of(sphere.velocity), 315.0f, kNear);
-    EXPECT_NEAR(Vector_Length(sphere.velocity), 100.0f, kNear);
+    EXPECT_NEAR(Heading_Of(sphere.velocity), 315.0f, Near);
+    EXPECT_NEAR(Vector_Length(sphere.velocity), 100.0f, Near);
 
     CTarvelModel far = Edge_Model({{{-30, 10.5f, 0}, {30, 10.5f, 0}}});
     CTarvelModel untouched = Bare_Sphere({0, 0, 10}, {0, 100, 0});
@@ -69,7 +69,7 @@ TEST(Physics_Collide_Edges, EqualDistancesTakeTheFirstEdgeFound) {
         CTarvelModel wall = Edge_Model(c.edges);
         CTarvelModel sphere = Bare_Sphere({0, 0, 10}, {70.71068f, 70.71068f, 0});
         ASSERT_TRUE(Collide_Edges(sphere, wall, 1, true));
-        EXPECT_NEAR(Heading_Of(sphere.velocity), c.heading_after, kNear);
+        EXPECT_NEAR(Heading_Of(sphere.velocity), c.heading_after, Near);
     }
 }
 
@@ -102,14 +102,14 @@ TEST(Physics_Bounce, MirrorsAboutTheTangentAndPushesOutOfTheOverlap) {
     // along the new one.
     CTarvelModel head_on = Bare_Sphere({0, 0, 10}, {100, 0, 0});
     Bounce(head_on, {8, 0, 0});
-    Expect_Vector_Near(head_on.velocity, {-100, 0, 0}, kNear);
-    Expect_Vector_Near(head_on.position, {-4, 0, 10}, kNear);
+    Expect_Vector_Near(head_on.velocity, {-100, 0, 0}, Near);
+    Expect_Vector_Near(head_on.position, {-4, 0, 10}, Near);
 
     // At 45 degrees under a wall above: leaves at 315 with the same speed.
     CTarvelModel slanted = Bare_Sphere({0, 0, 10}, {70.71068f, 70.71068f, 0});
     Bounce(slanted, {0, 9, 0});
-    EXPECT_NEAR(Heading_Of(slanted.velocity), 315.0f, kNear);
-    EXPECT_NEAR(Vector_Length(slanted.velocity), 100.0f, kNear);
+    EXPECT_NEAR(Heading_Of(slanted.velocity), 315.0f, Near);
+    EXPECT_NEAR(Vector_Length(slanted.velocity), 100.0f, Near);
 
     // Already leaving: neither turned nor pushed.
     CTarvelModel leaving = Bare_Sphere({0, 0, 10}, {-30, -100, 0});
@@ -128,12 +128,12 @@ TEST(Physics_Collide_Spheres, ElasticExchangeOnlyWhileClosing) {
     Expect_Vector_Near(a.velocity, {100, 0, 0}, 0);
 
     EXPECT_TRUE(Collide_Spheres(a, b, 0.01f, true));  // closing: exchanged
-    Expect_Vector_Near(a.velocity, {-100, 0, 0}, kNear);
-    Expect_Vector_Near(b.velocity, {100, 0, 0}, kNear);
+    Expect_Vector_Near(a.velocity, {-100, 0, 0}, Near);
+    Expect_Vector_Near(b.velocity, {100, 0, 0}, Near);
 
     EXPECT_TRUE(Collide_Spheres(a, b, 0.01f, true));  // now separating: left alone
-    Expect_Vector_Near(a.velocity, {-100, 0, 0}, kNear);
-    Expect_Vector_Near(b.velocity, {100, 0, 0}, kNear);
+    Expect_Vector_Near(a.velocity, {-100, 0, 0}, Near);
+    Expect_Vector_Near(b.velocity, {100, 0, 0}, Near);
 }
 
 // A match built in code: no walls unless a test adds them, every side open, the sound on.
@@ -170,10 +170,10 @@ TEST_F(Physics_Step_Test, OverlappingSeparatingSpheresKeepVelocitiesButSoundEver
     Physics_Step(match, context, 0.01f);  // 20 apart: still touching
     Physics_Step(match, context, 0.01f);  // 24 apart
     EXPECT_EQ(sounds.Count(SOUND_SPHERE_SPHERE), 2);
-    Expect_Vector_Near(Model(0).velocity, {-200, 0, 0}, kNear);
-    Expect_Vector_Near(Model(1).velocity, {200, 0, 0}, kNear);
-    EXPECT_NEAR(Model(0).position.x, -6.0f, kNear);
-    EXPECT_NEAR(Model(1).position.x, 18.0f, kNear);
+    Expect_Vector_Near(Model(0).velocity, {-200, 0, 0}, Near);
+    Expect_Vector_Near(Model(1).velocity, {200, 0, 0}, Near);
+    EXPECT_NEAR(Model(0).position.x, -6.0f, Near);
+    EXPECT_NEAR(Model(1).position.x, 18.0f, Near);
 }
 
 TEST_F(Physics_Step_Test, SphereSpeedIsRestoredAfterEveryContact) {
@@ -182,8 +182,8 @@ TEST_F(Physics_Step_Test, SphereSpeedIsRestoredAfterEveryContact) {
     Add_Sphere({19, 3, 10}, {-300, 0, 0});
     Physics_Step(match, context, 0.001f);
     EXPECT_EQ(sounds.Count(SOUND_SPHERE_SPHERE), 1);
-    EXPECT_NEAR(Vector_Length(Model(0).velocity), 200.0f, kNear);
-    EXPECT_NEAR(Vector_Length(Model(1).velocity), 200.0f, kNear);
+    EXPECT_NEAR(Vector_Length(Model(0).velocity), 200.0f, Near);
+    EXPECT_NEAR(Vector_Length(Model(1).velocity), 200.0f, Near);
 }
 
 TEST_F(Physics_Step_Test, MovingSphereBouncesOffAParkedOneAsIfHeadOn) {
@@ -201,10 +201,10 @@ TEST_F(Physics_Step_Test, MovingSphereBouncesOffAParkedOneAsIfHeadOn) {
             parked = Add_Sphere({18, 0, 10}, parked_velocity, true);
         }
         Physics_Step(match, context, 0.01f);
-        Expect_Vector_Near(Model(moving).velocity, {-200, 0, 0}, kNear);
+        Expect_Vector_Near(Model(moving).velocity, {-200, 0, 0}, Near);
         Expect_Vector_Near(Model(parked).position, {18, 0, 10}, 0);
-        EXPECT_NEAR(Heading_Of(Model(parked).velocity), 77.0f, kNear);
-        EXPECT_NEAR(Vector_Length(Model(parked).velocity), 200.0f, kNear);
+        EXPECT_NEAR(Heading_Of(Model(parked).velocity), 77.0f, Near);
+        EXPECT_NEAR(Vector_Length(Model(parked).velocity), 200.0f, Near);
         EXPECT_TRUE(match.spheres[parked].parked);
         EXPECT_EQ(sounds.Count(SOUND_SPHERE_SPHERE), 1) << parked_first;
     }
@@ -225,8 +225,8 @@ TEST_F(Physics_Step_Test, WallTouchPlaysItsSoundAndTurnsOnlyAnApproachingSphere)
         sounds.played.clear();
         Add_Sphere({0, 0, 10}, {0, c.vy, 0});
         Physics_Step(match, context, 0.01f);
-        Expect_Vector_Near(Model(0).velocity, c.velocity_after, kNear);
-        Expect_Vector_Near(Model(0).position, c.position_after, kNear);
+        Expect_Vector_Near(Model(0).velocity, c.velocity_after, Near);
+        Expect_Vector_Near(Model(0).position, c.position_after, Near);
         EXPECT_EQ(sounds.played, std::vector<int>{SOUND_SPHERE_WALL});
     }
 }
@@ -283,6 +283,7 @@ TEST_F(Physics_Step_Test, GoalSensorsParkForTheFirstOpenSideInOrder) {
         EXPECT_EQ(sounds.Count(SOUND_SPHERE_WALL), 0) << label;
         // The sensor bounces the sphere either way.
         EXPECT_LT(Model(0).velocity.y * c.velocity.y, 0.0f) << label;
+        EXPECT_EQ(match.escapes, 0) << label;  // a goal is no escape
     }
 }
 
@@ -309,12 +310,14 @@ TEST_F(Physics_Step_Test, AHugeStepThroughAWallEndsParkedBeyondTheBound) {
     EXPECT_TRUE(match.spheres[0].parked);
     EXPECT_EQ(match.last_goal_side, -1);
     EXPECT_TRUE(sounds.played.empty());
+    EXPECT_EQ(match.escapes, 1);  // counted apart from goals
 
     // One step short of the bound it still flies.
     match.sphere_count = 0;
     Add_Sphere({0, 0, 10}, {200, 0, 0});
     Physics_Step(match, context, 1.09f);  // x 218
     EXPECT_FALSE(match.spheres[0].parked);
+    EXPECT_EQ(match.escapes, 1);
 }
 
 TEST_F(Physics_Step_Test, RollingTurnsTheMeshButNotThePath) {
@@ -324,18 +327,18 @@ TEST_F(Physics_Step_Test, RollingTurnsTheMeshButNotThePath) {
     Add_Flat_Triangle(model, {10, 0, 10}, {0, 10, 10}, {0, 0, 20}, 0);
     const Vector top_before = model.points[2].position;
     Physics_Step(match, context, 0.01f);
-    Expect_Vector_Near(model.position, {2, 0, 10}, kNear);
+    Expect_Vector_Near(model.position, {2, 0, 10}, Near);
     Expect_Vector_Near(model.velocity, {200, 0, 0}, 0);
     // Rolling towards +X carries the top point forward and down about the centre.
     const Vector top = model.points[2].position;
     EXPECT_GT(top.x, top_before.x + 2.0f);
-    EXPECT_NEAR(Distance(top, model.position), 10.0f, kNear);
+    EXPECT_NEAR(Distance(top, model.position), 10.0f, Near);
 
     context.animate_meshes = false;
     const Vector still = model.points[2].position;
     Physics_Step(match, context, 0.01f);
-    EXPECT_NEAR(model.points[2].position.x, still.x + 2.0f, kNear);  // carried, not turned
-    EXPECT_NEAR(model.points[2].position.z, still.z, kNear);
+    EXPECT_NEAR(model.points[2].position.x, still.x + 2.0f, Near);  // carried, not turned
+    EXPECT_NEAR(model.points[2].position.z, still.z, Near);
 }
 
 // Sphere updates reload "sphere.dat": these run on the fixture arena in a folder of
@@ -390,12 +393,13 @@ TEST_F(Sphere_Update_Test, AGoalParksRespawnsTheSameStepAndLaunchesThreeSecondsL
     Expect_Vector_Near(sphere.model.position, start, 0);
     // It keeps the heading the sensor's bounce gave it.
     const float heading = Heading_Of(sphere.model.velocity);
-    EXPECT_NEAR(heading, 270.0f, kNear);
+    EXPECT_NEAR(heading, 270.0f, Near);
 
-    // Twelve quarter-second steps spin it by 750 degrees; the last one launches it.
-    for (int step = 1; step <= 12; ++step) {
-        Match_Step(match, context, 0.25f);
-        if (step < 12) {
+    // Forty-eight sixteenth-second steps spin it by 750 degrees; the last one launches it.
+    // (Binary fractions, sub-steps included, so that the timer reaches 0 exactly.)
+    for (int step = 1; step <= 48; ++step) {
+        Match_Step(match, context, 0.0625f);
+        if (step < 48) {
             ASSERT_TRUE(sphere.parked) << step;
             Expect_Vector_Near(sphere.model.position, start, 0);
         }
@@ -403,7 +407,7 @@ TEST_F(Sphere_Update_Test, AGoalParksRespawnsTheSameStepAndLaunchesThreeSecondsL
     EXPECT_FALSE(sphere.parked);
     EXPECT_EQ(sphere.launch_timer, -1.0f);
     EXPECT_LT(Heading_Gap(Heading_Of(sphere.model.velocity), heading + 750.0f + 90.0f), 0.01f);
-    EXPECT_NEAR(Vector_Length(sphere.model.velocity), 200.0f, kNear);
+    EXPECT_NEAR(Vector_Length(sphere.model.velocity), 200.0f, Near);
     EXPECT_EQ(match.sides[SIDE_TOP].score, 1.0f);  // charged once
 }
 

@@ -1,22 +1,11 @@
-// Shared by the physics, controller and rules tests: a sound player that records what it
-// is asked to play, and models built in code (a sphere, floor edges with a key).
+// Shared by the physics, controller and rules tests: models built in code (a sphere, floor
+// edges with a key), and the stand-ins for the devices and the sound player.
 #pragma once
 
 #include <vector>
 
 #include "game/match.h"
-#include "game/sound_player.h"
-
-class Recording_Sound_Player : public Sound_Player {
-  public:
-    void Play(int channel) override { played.push_back(channel); }
-    int Count(int channel) const {
-        int n = 0;
-        for (int c : played) n += c == channel ? 1 : 0;
-        return n;
-    }
-    std::vector<int> played;
-};
+#include "tests/support/fake_devices.h"
 
 // A model without a mesh at `position` (origin there too), radius 10, mass 1.
 CTarvelModel Bare_Sphere(Vector position, Vector velocity);

@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
+#include <string>
 #include <vector>
 
+#include "game/match_frame.h"
 #include "game/match_rules.h"
+#include "game/physics.h"
 #include "tests/game/game_test_support.h"
 #include "tests/game/physics_test_support.h"
 
@@ -209,6 +213,64 @@ TEST(Match_Step, ClockAndOpenTimesRunOnlyForAMatchInPlay) {
     }
 }
 
+// A frame applies the end rule before the step: a "High Score" run whose clock runs out
+// in a frame's step ends in the next frame, at exactly zero, with that overshoot taken off.
+TEST(Match_Frame, TheEndRuleComesBeforeTheStep) {
+    struct Case {
+        int phase;
+        bool stop_when_over;
+        float clock_after_second;  // after the frame that finds the run over
+    } cases[] = {
+        {PHASE_RUNNING, false, 0.0f},  // stepped on, but a finished match's clock stands
+        {PHASE_RUNNING, true, 0.0f},
+        {PHASE_SUSPENDED, false, 0.01f},  // no step at all: the clock keeps its time
+    };
+    Match_Context context;
+    for (const Case& c : cases) {
+        Match match = Rules_Match(FAMILY_HIGH_SCORE, {0, 0, 0, 0}, {true, false, true, true});
+        match.phase = c.phase;
+        match.match_clock = 0.01f;
+        match.sides[SIDE_BOTTOM].open_time = 5.0f;
+        match.sides[SIDE_BOTTOM].best_time = 5.0f;
+        // First frame: the rule sees time left, then the step overshoots the end.
+        EXPECT_FALSE(Match_Frame(match, context, 0.25f, c.stop_when_over));
+        EXPECT_EQ(match.end.state, END_NONE);
+        if (c.phase == PHASE_SUSPENDED) {
+            EXPECT_EQ(match.match_clock, 0.01f);
+            EXPECT_FALSE(Match_Frame(match, context, 0.25f, c.stop_when_over));
+            EXPECT_EQ(match.match_clock, c.clock_after_second);
+            continue;
+        }
+        EXPECT_FLOAT_EQ(match.match_clock, -0.24f);
+        EXPECT_FLOAT_EQ(match.sides[SIDE_BOTTOM].open_time, 5.25f);
+        // Second frame: the rule ends the run before anything else moves, so only the
+        // first frame's overshoot comes off the stretch (a step first would take twice).
+        EXPECT_TRUE(Match_Frame(match, context, 0.25f, c.stop_when_over));
+        EXPECT_EQ(match.end.state, END_RUN_OVER);
+        EXPECT_EQ(match.phase, PHASE_NEW);
+        EXPECT_EQ(match.match_clock, c.clock_after_second);
+        EXPECT_FLOAT_EQ(match.sides[SIDE_BOTTOM].best_time, 4.76f);
+    }
+}
+
+// The menu's live view: a timed match past its time closes the sides behind the leader,
+// but only the match screen finishes it.
+TEST(Match_End_Rules, OnlyTheMatchScreenFinishesAMatch) {
+    Match match = Rules_Match(FAMILY_TIMED, {2, 1, 3, 1}, {false, false, false, false});
+    match.match_clock = -0.1f;
+    Match_End_Rules(match, false);
+    EXPECT_EQ(match.end.state, END_SUDDEN_DEATH);
+    EXPECT_EQ(match.phase, PHASE_RUNNING);
+    match.sides[SIDE_RIGHT].score = 2.0f;
+    Match_End_Rules(match, false);
+    EXPECT_EQ(match.end.state, END_NONE);
+    EXPECT_EQ(match.phase, PHASE_RUNNING);
+    Match_End_Rules(match, true);
+    EXPECT_EQ(match.end.state, END_RANKED);
+    EXPECT_EQ(match.phase, PHASE_NEW);
+    EXPECT_EQ(match.end.ranking[0], SIDE_BOTTOM);
+}
+
 // A match on the fixture arena with the computer on every side.
 class Rules_Arena_Test : public ::testing::Test {
   protected:
@@ -292,6 +354,53 @@ Match Wall_Run_Match() {
     return match;
 }
 
+struct Frame_Case {
+    float speed;  // Timed 200, High Score 300, Countdown 400
+    int frames_per_second;
+};
+
+void PrintTo(const Frame_Case& c, std::ostream* out) {
+    *out << c.speed << " units per second at " << c.frames_per_second << " fps";
+}
+
+class Ordinary_Frames : public ::testing::TestWithParam<Frame_Case> {};
+
+TEST_P(Ordinary_Frames, RunOnePhysicsPassAsOneStepWouldOnAnObliqueWallHit) {
+    // At 50 and 60 frames per second no sphere moves as far as its contact distance in a
+    // frame, so the step must not split it: contacts are then tested only at the frame's
+    // end, and an oblique bounce lands exactly where one physics pass puts it.
+    const Frame_Case c = GetParam();
+    const float dt = 1.0f / static_cast<float>(c.frames_per_second);
+    Match stepped = Wall_Run_Match();
+    stepped.sphere_speed = c.speed;
+    Vector_From_Polar(stepped.spheres[0].model.velocity, c.speed, 0.0f, 35.0f);
+    Match single = stepped;
+    Match_Context context;
+    bool bounced = false;
+    for (int frame = 0; frame < 20; ++frame) {
+        Match_Step(stepped, context, dt);
+        Physics_Step(single, context, dt);
+        Sphere_Update(single, 0, context, dt);
+        const CTarvelModel& a = stepped.spheres[0].model;
+        const CTarvelModel& b = single.spheres[0].model;
+        ASSERT_EQ(0, std::memcmp(&a.position, &b.position, sizeof(Vector)))
+            << "frame " << frame << ": (" << a.position.x << ", " << a.position.y << ") against ("
+            << b.position.x << ", " << b.position.y << ")";
+        ASSERT_EQ(0, std::memcmp(&a.velocity, &b.velocity, sizeof(Vector))) << "frame " << frame;
+        bounced = bounced || a.velocity.x < 0.0f;
+    }
+    EXPECT_TRUE(bounced);
+    EXPECT_FALSE(stepped.spheres[0].parked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frame_Rates, Ordinary_Frames,
+                         ::testing::Values(Frame_Case{200, 60}, Frame_Case{200, 50},
+                                           Frame_Case{300, 60}, Frame_Case{300, 50},
+                                           Frame_Case{400, 60}, Frame_Case{400, 50}),
+                         [](const ::testing::TestParamInfo<Frame_Case>& test_info) {
+                             return "Speed" + std::to_string(int(test_info.param.speed)) + "At" +
+                                    std::to_string(test_info.param.frames_per_second) + "Fps";
+                         });
 
 class Long_Frames : public ::testing::TestWithParam<float> {};
 

@@ -115,7 +115,7 @@ TEST_F(Sim_Test, LogNamesTheModelsRead) {
     std::string log = elsewhere / "sim.log";
     Run_Result run = Sim("--level 3 --log sim.log");  // relative to the caller's folder
     ASSERT_EQ(run.status, 0);
-    std::string text = Read_Text(log);
+    std::string text = Read_File(log);
     EXPECT_NE(text.find("CTarvelModel::File_Load() :: [wall.dat][98 points][8 triangles]"),
               std::string::npos);
     EXPECT_NE(text.find("[sphere.dat][5 points][4 triangles]"), std::string::npos);

@@ -20,7 +20,7 @@ struct Product {
     std::vector<std::string> subfolders;
 };
 
-const Product kProducts[] = {
+const Product All_Products[] = {
     {"Uninstall_Haskett", "Haskett", {"Data", "IP Stats", "Logs/CSV", "Logs"}},
     {"Uninstall_Mirelle", "Mirelle", {"Data", "Scores"}},
     {"Uninstall_Dunstow", "Dunstow", {"Data", "Images"}},
@@ -51,7 +51,7 @@ class Uninstall_Each_Product : public Uninstall_Export,
 
 TEST_P(Uninstall_Each_Product, RemovesItsFoldersOnlyAndPopsNothing) {
     const Product& product = GetParam();
-    for (const Product& any : kProducts) {
+    for (const Product& any : All_Products) {
         Write_File(data + "/" + any.folder + "/config.dat", "settings");
         for (const std::string& subfolder : any.subfolders) {
             Write_File(data + "/" + any.folder + "/" + subfolder + "/file.dat", subfolder);
@@ -75,8 +75,8 @@ TEST_P(Uninstall_Each_Product, RemovesItsFoldersOnlyAndPopsNothing) {
     EXPECT_EQ(stack.Texts(), std::vector<std::string>{"installer's own value"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Products, Uninstall_Each_Product, ::testing::ValuesIn(kProducts),
-                         [](const auto& info) { return std::string(info.param.folder); });
+INSTANTIATE_TEST_SUITE_P(Products, Uninstall_Each_Product, ::testing::ValuesIn(All_Products),
+                         [](const auto& test_info) { return std::string(test_info.param.folder); });
 
 TEST_F(Uninstall_Export, TindralRemovesTheGamesFolderWithItsFiles) {
     Write_File(data + "/Tindral/config.dat", "Level=3");

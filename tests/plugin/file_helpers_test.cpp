@@ -169,8 +169,8 @@ TEST_P(Move_File_Test, FollowsTheConflictTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Move_File_Test, ::testing::ValuesIn(kMove_Cases),
-                         [](const ::testing::TestParamInfo<Move_Case>& info) {
-                             std::string name = info.param.title;
+                         [](const ::testing::TestParamInfo<Move_Case>& test_info) {
+                             std::string name = test_info.param.title;
                              std::replace_if(
                                  name.begin(), name.end(),
                                  [](char c) {

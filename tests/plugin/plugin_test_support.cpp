@@ -71,13 +71,13 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 }
 
 Rtf_Log Read_Rtf_Log(const fs::path& path) {
-    static const std::string kFonts =
+    static const std::string Fonts =
         R"({\rtf1\ansi\ansicpg1252\deff0\deflang1033{\fonttbl{\f0\fmodern\fprq1\fcharset0 Courier New;}{\f1\fnil\fcharset0 Courier New;}})";
-    static const std::string kColours =
+    static const std::string Colours =
         R"({\colortbl ;\red0\green0\blue0;\red255\green0\blue0;\red0\green128\blue0;\red0\green0\blue255;}{\*\generator Msftedit 5.41.15.1503;}\viewkind4\uc1\pard\fs20)";
-    static const std::regex kStarted(
+    static const std::regex Started(
         R"(^-{38}\\par Logging started: \d\d/\d\d/\d{4} - \d\d:\d\d:\d\d \\par-{39}\\par \\par)");
-    static const std::regex kLine(R"(^ \d\d:\d\d:\d\d :: \\cf1\\f0 (.*?)\\cf0\\f1\\par)");
+    static const std::regex Line(R"(^ \d\d:\d\d:\d\d :: \\cf1\\f0 (.*?)\\cf0\\f1\\par)");
 
     Rtf_Log log;
     std::string text = Read_File(path);
@@ -86,26 +86,26 @@ Rtf_Log Read_Rtf_Log(const fs::path& path) {
         return log;
     }
     std::size_t at = 0;
-    while (text.compare(at, kFonts.size(), kFonts) == 0) {
-        at += kFonts.size();
-        if (text.compare(at, kColours.size(), kColours) != 0) {
+    while (text.compare(at, Fonts.size(), Fonts) == 0) {
+        at += Fonts.size();
+        if (text.compare(at, Colours.size(), Colours) != 0) {
             log.problem = "the colour table does not follow the font table";
             return log;
         }
-        at += kColours.size();
+        at += Colours.size();
         std::smatch started;
         std::string rest = text.substr(at);
-        if (!std::regex_search(rest, started, kStarted)) {
+        if (!std::regex_search(rest, started, Started)) {
             log.problem = "no \"Logging started\" piece after the colour table";
             return log;
         }
         at += started.length(0);
         ++log.header_count;
         // Lines follow until the end of the file or the next header.
-        while (at < text.size() && text.compare(at, kFonts.size(), kFonts) != 0) {
+        while (at < text.size() && text.compare(at, Fonts.size(), Fonts) != 0) {
             std::smatch line;
             std::string tail = text.substr(at);
-            if (!std::regex_search(tail, line, kLine)) {
+            if (!std::regex_search(tail, line, Line)) {
                 log.problem =
                     "unexpected text at offset " + std::to_string(at) + ": " + tail.substr(0, 80);
                 return log;

@@ -123,6 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  {{"ProgramData/Haskett", "<folder>"},
                                   {"ProgramData/Haskett/IP Stats", "<folder>"},
                                   {"ProgramData/Haskett/IP Stats/file.dat", "x"}}}),
-    [](const ::testing::TestParamInfo<Stuck_Case>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<Stuck_Case>& test_info) { return test_info.param.label; });
 
 }  // namespace

@@ -7,7 +7,7 @@
 namespace {
 
 class Recording_Host : public Fader_Host {
-public:
+  public:
     int ticks = 0;
     int setups = 0;
     bool quit = false;

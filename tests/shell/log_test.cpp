@@ -1,6 +1,6 @@
 // The RTF event log, read back from real files: header, entries per level, message
 // rules, flushing, and the lock that keeps a second instance from wiping the log.
-#include "shell/log.h"
+#include "base/log.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,19 +11,19 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
+
+#include "tests/support/files.h"
 
 extern char** environ;
 
 namespace {
 
-const std::string kHeader1 =
+const std::string Header_1 =
     R"({\rtf1\ansi\ansicpg1252\deff0\deflang1033{\fonttbl{\f0\fmodern\fprq1\fcharset0 Courier New;}{\f1\fnil\fcharset0 Courier New;}})";
-const std::string kHeader2 =
+const std::string Header_2 =
     R"({\colortbl;\red0\green0\blue0;\red255\green0\blue0;\red0\green128\blue0;\red0\green0\blue255;}{\*\generator Msftedit 5.41.15.1503;}\viewkind4\uc1\pard\fs20)";
 
 // "HH:MM:SS" of a local time.
@@ -37,18 +37,7 @@ std::string Clock(std::time_t when) {
 
 class Log_Test : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/log-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = dir_ + "/log.dat";
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string Read() const {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string Read() const { return Read_File(path_); }
     // What follows the three header pieces.
     std::string Body() const {
         std::string text = Read();
@@ -56,8 +45,9 @@ class Log_Test : public ::testing::Test {
         return end == std::string::npos ? "<no header>" : text.substr(end + 8);
     }
 
-    std::string dir_;
-    std::string path_;
+    Scratch_Folder folder_;
+    std::string dir_ = folder_.Path();
+    std::string path_ = dir_ + "/log.dat";
 };
 
 TEST_F(Log_Test, HeaderIsTheThreePiecesWithTheLocalDateAndTime) {
@@ -71,8 +61,8 @@ TEST_F(Log_Test, HeaderIsTheThreePiecesWithTheLocalDateAndTime) {
     ASSERT_NE(log, nullptr);
 
     std::string text = Read();  // flushed by Log_Open, still open
-    ASSERT_EQ(text.rfind(kHeader1 + kHeader2, 0), 0u) << text;
-    std::string third = text.substr(kHeader1.size() + kHeader2.size());
+    ASSERT_EQ(text.rfind(Header_1 + Header_2, 0), 0u) << text;
+    std::string third = text.substr(Header_1.size() + Header_2.size());
     std::smatch date;
     ASSERT_TRUE(std::regex_match(
         third, date,

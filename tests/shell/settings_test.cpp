@@ -13,54 +13,33 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
+
+#include "tests/support/files.h"
 
 namespace {
 
 class Settings_Test : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/cfg-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = dir_ + "/config.dat";
         High_Score_Table_Reset(a_);
         High_Score_Table_Reset(b_);
     }
-    void TearDown() override {
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add);
-        std::filesystem::remove_all(dir_);
-    }
 
-    void Write(const std::string& text) {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out << text;
-    }
-    std::string Read() const {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    void Write(const std::string& text) { Write_File(path_, text); }
+    std::string Read() const { return Read_File(path_); }
     Game_Settings Load(const std::string& text) {
         Write(text);
         Game_Settings settings;
         Settings_Load(path_.c_str(), settings, a_, b_);
         return settings;
     }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& item : std::filesystem::directory_iterator(dir_)) {
-            names.push_back(item.path().filename().string());
-        }
-        return names;
-    }
+    std::vector<std::string> Names() const { return Folder_Names(dir_); }
 
-    std::string dir_;
-    std::string path_;
+    Scratch_Folder folder_;
+    std::string dir_ = folder_.Path();
+    std::string path_ = dir_ + "/config.dat";
     High_Score_Table a_;
     High_Score_Table b_;
 };
@@ -89,13 +68,13 @@ std::vector<int> Values(const Game_Settings& s) {
             s.Side_Controller[2],
             s.Side_Controller[3]};
 }
-const std::vector<int> kDefaults = {1, 3, 0, 0, 1, 7, 1, 7, 7};
+const std::vector<int> Defaults = {1, 3, 0, 0, 1, 7, 1, 7, 7};
 
 TEST_F(Settings_Test, MissingFileGivesDefaults) {
     Game_Settings settings;
     settings.Level = 5;
     Settings_Load((dir_ + "/none.dat").c_str(), settings, a_, b_);
-    EXPECT_EQ(Values(settings), kDefaults);
+    EXPECT_EQ(Values(settings), Defaults);
     for (int slot = 0; slot < 5; ++slot) Expect_Empty_Place(a_, slot);
 }
 
@@ -129,7 +108,7 @@ TEST_F(Settings_Test, HandEditedValues) {
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.text);
-        std::vector<int> expected = kDefaults;
+        std::vector<int> expected = Defaults;
         expected[test.index] = test.expected;
         EXPECT_EQ(Values(Load(test.text)), expected);
     }
@@ -328,7 +307,8 @@ TEST(Data_Folder_Test, EmptyWithoutHomeOrPasswordEntry) {
         unsetenv("XDG_DATA_HOME");
         const passwd* root = getpwuid(0);
         const bool with_root_home =
-            root != nullptr && Data_Folder_Path() == std::string(root->pw_dir) + "/.local/share/Tindral";
+            root != nullptr &&
+            Data_Folder_Path() == std::string(root->pw_dir) + "/.local/share/Tindral";
         if (setuid(stranger) != 0) _exit(2);
         _exit(with_root_home && Data_Folder_Path().empty() ? 0 : 1);
     }

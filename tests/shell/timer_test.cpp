@@ -9,7 +9,7 @@ namespace {
 // A clock whose readings the test sets; the calendar second advances every
 // `calls_per_second` reads so calibration terminates without waiting.
 class Fake_Clock : public Timer_Source {
-public:
+  public:
     bool available = true;
     mutable std::uint64_t cycles = 0;
     std::uint64_t cycles_per_read = 0;
@@ -44,7 +44,7 @@ TEST(Timer, CalibratesCyclesPerSecondOverOneCalendarSecond) {
 // counter runs at `cycles_per_us` MHz. When the calendar second first changes, the
 // process is descheduled for `lost_us` before its next read.
 class Busy_Machine_Clock : public Timer_Source {
-public:
+  public:
     std::uint64_t cycles_per_us = 3000;
     std::uint64_t lost_us = 0;
     mutable std::uint64_t now_us = 999'600'000;
@@ -63,7 +63,7 @@ public:
         return second;
     }
 
-private:
+  private:
     std::uint64_t Advance() const { return now_us += 50; }
 };
 

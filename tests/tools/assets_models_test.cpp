@@ -128,11 +128,16 @@ TEST(Assets_Models, GoalMouthCornersAreWhereTheClosingTableMovesThem) {
         EXPECT_GT(p.y * m.sy, m.ly) << m.side;
         EXPECT_FLOAT_EQ(q.x, m.px * p.x) << m.side;
         EXPECT_FLOAT_EQ(q.y, m.py * p.y) << m.side;
-        // The back of the goal stands near 190, where the score digits are painted.
+        // The back of the goal stands near 190, where the score digits are painted, and
+        // holds two-digit scores (64 units wide).
         float depth = std::max(std::fabs(p.x), std::fabs(p.y));
+        float across = std::min(std::fabs(p.x), std::fabs(p.y));
         EXPECT_NEAR(depth, 190.0f, 1.0f) << m.side;
-        // Three-digit scores (96 units wide) fit on the back wall.
-        EXPECT_GE(2 * std::min(std::fabs(p.x), std::fabs(p.y)), 96.0f) << m.side;
+        EXPECT_GE(2 * across, 64.0f) << m.side;
+        // The animation moves both coordinates at the same rate and ends when either
+        // reaches its limit: only a corner as far from one limit as from the other closes
+        // fully (one at (60, 190) stopped at (45, 175)).
+        EXPECT_FLOAT_EQ(across - 20.0f, depth - 175.0f) << m.side;
     }
 }
 
@@ -295,13 +300,61 @@ TEST(Assets_Models, PaddleOutlineIsClosedAndCoveredByItsBoundingRadius) {
     for (const Test_Vertex& v : paddle.points)
         radius = std::max(radius, std::hypot(std::hypot(v.x, v.y), v.z));
     EXPECT_GE(radius, std::hypot(floor_reach + 10.0f, 10.0f) - 10.0f);
-    // On the line 130 the paddle leaves no room behind it for a sphere (the wall is at 150)
-    // and, slid 60 either way, reaches past the goal posts at 60.
-    EXPECT_LT(150.0f - (130.0f + max_y), 20.0f);
-    EXPECT_LT(150.0f - (130.0f - min_y), 20.0f);
+    // Slid 60 either way, the paddle reaches past the goal posts at 60; it is as deep on
+    // both sides of its line.
+    EXPECT_NEAR(max_y, -min_y, 0.01f);
     EXPECT_GE(60.0f + max_x, 60.0f + 10.0f);
     EXPECT_LE(-60.0f + min_x, -60.0f - 10.0f);
     EXPECT_NEAR(max_x, -min_x, 0.01f);
+}
+
+// Distance between two segments in the arena plane (0 when they cross).
+float Segment_Gap(const Segment& p, const Segment& q) {
+    auto side = [](const Test_Vertex& a, const Test_Vertex& b, const Test_Vertex& c) {
+        return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    };
+    if (side(p.a, p.b, q.a) * side(p.a, p.b, q.b) < 0 &&
+        side(q.a, q.b, p.a) * side(q.a, q.b, p.b) < 0) {
+        return 0.0f;
+    }
+    return std::min({Distance_To(p, q.a.x, q.a.y), Distance_To(p, q.b.x, q.b.y),
+                     Distance_To(q, p.a.x, p.a.y), Distance_To(q, p.b.x, p.b.y)});
+}
+
+// A paddle that slides onto a sphere pushes it out of the overlap along the contact
+// normal, by up to twice the overlap, so the centre ends at most 20 (two radii) from the
+// contact point on the paddle. A wall nearer than that to any place the paddle can reach
+// lets such a push carry a centre through it and out of the arena. Every floor edge of
+// the wall, sensors included, must stay further than 20 from the paddle's outline
+// wherever it slides on its line 130: within 60 of the middle, plus the one step it may
+// stand beyond the limit (65 units a second, frames of up to 0.1 s).
+TEST(Assets_Models, NoWallWithinTwoSphereRadiiOfWhereAPaddleReaches) {
+    Test_Model wall = Load("wall.dat"), paddle = Load("paddle.dat");
+    std::vector<Segment> walls = Floor_Edges(wall, -1), outline = Floor_Edges(paddle, -1);
+    ASSERT_FALSE(walls.empty());
+    ASSERT_FALSE(outline.empty());
+    const float reach = 60.0f + 6.5f;
+    for (int side = 0; side < 4; ++side) {
+        const char* names[] = {"Top", "Bottom", "Left", "Right"};
+        const bool along_y = side >= 2;
+        const float line = side == 0 || side == 3 ? 130.0f : -130.0f;
+        float nearest = 1e9f, where = 0;
+        for (float at = -reach; at <= reach; at += 0.5f) {
+            for (Segment s : outline) {
+                for (Test_Vertex* v : {&s.a, &s.b}) {
+                    // Left and Right paddles are turned by 90 degrees about Z.
+                    const float x = v->x, y = v->y;
+                    v->x = along_y ? line - y : x + at;
+                    v->y = along_y ? x + at : y + line;
+                }
+                for (const Segment& w : walls) {
+                    const float gap = Segment_Gap(s, w);
+                    if (gap < nearest) nearest = gap, where = at;
+                }
+            }
+        }
+        EXPECT_GT(nearest, 20.5f) << names[side] << " paddle at " << where;
+    }
 }
 
 TEST(Assets_Models, SphereIsAGlobeOfRadius10WithOutwardFaces) {

@@ -17,7 +17,7 @@ struct Decoded {
 };
 
 Decoded Decode(const std::string& name) {
-    Temp_Dir folder;
+    Scratch_Folder folder;
     Write_File(folder / name, Archive_Member("audio.pak", name));
     Decoded out;
     OggVorbis_File file;

@@ -19,7 +19,7 @@ std::string Archive_Path(const std::string& archive) {
 }  // namespace
 
 std::string Archive_Member(const std::string& archive, const std::string& name) {
-    Temp_Dir folder;
+    Scratch_Folder folder;
     CTarvelPak pak;
     EXPECT_TRUE(pak.Open(Archive_Path(archive).c_str())) << archive;
     EXPECT_TRUE(pak.Extract(name.c_str(), folder.Path().c_str())) << archive << ": " << name;

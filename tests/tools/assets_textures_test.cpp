@@ -16,7 +16,7 @@
 namespace {
 
 Png_Image Decode_Member(const std::string& name) {
-    Temp_Dir folder;
+    Scratch_Folder folder;
     Write_File(folder / name, Archive_Member("textures.pak", name));
     return Png_Decode_File((folder / name).c_str());
 }

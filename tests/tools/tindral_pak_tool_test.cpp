@@ -40,7 +40,7 @@ class Pak_Tool_Test : public ::testing::Test {
         Write_File(dir_ / "art/sub/sphere.ogg", Binary_Data(150000, 5));
         archive_ = dir_ / "test.pak";
     }
-    Temp_Dir dir_;
+    Scratch_Folder dir_;
     std::string archive_;
 };
 

@@ -21,6 +21,15 @@ std::vector<Asset_File> Make_Arena_Textures();
 std::vector<Asset_File> Make_Menu_Textures();
 // models.cpp: "ground.dat", "wall.dat", "paddle.dat", "sphere.dat".
 std::vector<Asset_File> Make_Models();
+
+// models.cpp: the arena's floor outline in world units, as "wall.dat" builds it and as the
+// pictures of the arena draw it: the Bottom quarter's corners in ring order, starting at
+// the Right goal's lower post (then the Right wall's end, the corner wedge's tip, the
+// Bottom wall's start, the Bottom goal's right post and its two back corners). The other
+// quarters are this one turned by -90 degrees per quarter, (x, y) -> (y, -x).
+constexpr int Arena_Quarter_Corners = 7;
+extern const Point Arena_Quarter[Arena_Quarter_Corners];
+
 // sounds.cpp: the six Ogg Vorbis sound effects.
 std::vector<Asset_File> Make_Sounds();
 

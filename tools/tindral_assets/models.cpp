@@ -1,30 +1,46 @@
 // The four arena models, written as version-0.5 model text files.
 //
 // Arena plan (one unit per model unit, the arena centre at the origin, Z up):
-//   - the field is the square |x|, |y| <= 150 whose corners are filled by a wedge from
-//     (150, 110) to (110, 150) with its tip at (120, 120): a sphere running along a wall
-//     into a corner leaves it towards the middle, where a flat 45-degree cut would send it
-//     along the next wall, round and round the field out of every paddle's reach;
-//   - each side has a goal mouth 120 wide (posts at +-60 on the line 150) and behind it a
-//     goal box 40 deep whose back stands at 190, where the score digits are painted;
-//   - paddles slide on the lines 130 with their centres within 60 of the middle, so a
-//     paddle 60 long reaches out to 90 and covers any point of the mouth.
+//   - paddles slide on the lines 130 with their centres within 60 of the middle (a frame
+//     of up to 0.1 s may carry one 6.5 further before the clamp pulls it back), so a
+//     paddle 60 long and 12 deep sweeps the band 124..136 out to 96.5 from the middle;
+//   - no wall comes within 22 of that band, more than a sphere's width. A moving paddle
+//     pushes a sphere out of its overlap along the contact normal, leaving the centre at
+//     most 20 (twice the radius) from the contact, so no push can carry a centre across a
+//     wall. Where a wall stood closer, as the old wall on the line 150 did 14 behind the
+//     paddle, a paddle end sliding onto a sphere in the gap pushed it through the wall
+//     and out of the arena. So the walls stand on the lines 158, and a sphere can pass
+//     behind a paddle between it and the wall;
+//   - each corner has a wedge with its tip at (125, 125) towards the middle: a sphere
+//     running along a wall into a corner leaves it towards the middle, where a flat
+//     45-degree cut would send it along the next wall, round and round the field out of
+//     every paddle's reach;
+//   - each side has a goal mouth 120 wide (posts at +-60 on the wall line) narrowing to a
+//     back 70 wide on the line 190, where the score digits are painted. The back corners
+//     lie on the goal-closing diagonal: the closing animation moves them 5 units per
+//     second in each coordinate towards (+-20, 175) and stops when either coordinate gets
+//     there, so from (+-35, 190) both arrive together and the mouth closes fully.
 //
 // "wall.dat" is one ring of wall quads 50 high: floor points 0..48 (point 48 repeats
 // point 0 and closes the ring) and top points 49..97, point i + 49 straight above point i.
 // The ring runs clockwise as seen from above in four quarters of 12 points, one per side
 // (Bottom, Left, Top, Right), the last two of a quarter being the back corners of that
 // side's goal: 10/11 Bottom, 22/23 Left, 34/35 Top, 46/47 Right. The goal-closing
-// animation moves exactly those corners (and the points above them) towards (+-20, 175),
-// so their numbers are fixed. The back of each goal box is the goal sensor (key 2): a
-// sphere that touches it has its centre at 180 or beyond, past the goal line. Every other
-// wall quad, the goal box sides included, is key 1.
+// animation moves exactly those corners (and the points above them), so their numbers
+// are fixed. The back of each goal is the goal sensor (key 2): a sphere that touches it
+// has its centre at 180 or beyond (165 once closed), past the goal line. Every other wall
+// quad, the goal's sides included, is key 1.
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "tools/tindral_assets/assets.h"
+
+const Point Arena_Quarter[Arena_Quarter_Corners] = {
+    {158.0f, -60.0f}, {158.0f, -110.0f}, {125.0f, -125.0f}, {110.0f, -158.0f},
+    {60.0f, -158.0f}, {35.0f, -190.0f},  {-35.0f, -190.0f},
+};
 
 namespace {
 
@@ -112,19 +128,35 @@ Model_Data Ground() {
 constexpr float Wall_Height = 50.0f;
 constexpr int Ring = 49;
 
-// The Bottom quarter (points 0..11) as described above; the others are it turned by
-// -90 degrees per quarter.
-const Vertex Bottom_Quarter[12] = {
-    {150.0f, -60.0f, 0},  {150.0f, -72.5f, 0},  {150.0f, -85.0f, 0},  {150.0f, -97.5f, 0},
-    {150.0f, -110.0f, 0}, {120.0f, -120.0f, 0}, {110.0f, -150.0f, 0}, {85.0f, -150.0f, 0},
-    {72.5f, -150.0f, 0},  {60.0f, -150.0f, 0},  {60.0f, -190.0f, 0},  {-60.0f, -190.0f, 0},
-};
+// The Bottom quarter of the ring (points 0..11): the plan's corners, with the straight
+// walls cut into equal pieces (four along the Right wall, three along the Bottom wall)
+// for the texture and the distance fade. The other quarters are it turned by -90
+// degrees per quarter.
+std::vector<Vertex> Bottom_Quarter() {
+    std::vector<Vertex> out;
+    auto along = [&](Point a, Point b, int pieces) {
+        for (int i = 0; i < pieces; ++i) {
+            float t = float(i) / float(pieces);
+            out.push_back(Vertex{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, 0});
+        }
+    };
+    const Point* q = Arena_Quarter;
+    along(q[0], q[1], 4);                      // 0..3
+    out.push_back(Vertex{q[1].x, q[1].y, 0});  // 4
+    out.push_back(Vertex{q[2].x, q[2].y, 0});  // 5: the wedge's tip
+    along(q[3], q[4], 3);                      // 6..8
+    for (int i = 4; i < Arena_Quarter_Corners; ++i) {
+        out.push_back(Vertex{q[i].x, q[i].y, 0});  // 9: post; 10, 11: back corners
+    }
+    return out;
+}
 
 Model_Data Wall() {
     Model_Data m;
     m.textures = {"wall.png", "wall_net.png"};
+    const std::vector<Vertex> quarter = Bottom_Quarter();
     for (int k = 0; k < 4; ++k) {
-        for (const Vertex& v : Bottom_Quarter) {
+        for (const Vertex& v : quarter) {
             // (x, y) turned by -90 degrees k times: (x, y) -> (y, -x).
             float x = v.x, y = v.y;
             for (int r = 0; r < k; ++r) {

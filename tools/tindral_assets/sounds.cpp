@@ -1,4 +1,4 @@
-// The six sound effects, synthesised and encoded as Ogg Vorbis (mono, 44.1 kHz).
+// The six sound effects, synthesised and encoded as Ogg Vorbis (mono, 44.1 Rate_Hz).
 //
 // Each is short and has its own character, so that a player can tell the events apart
 // without looking: a soft tick for a menu change, a two-note chime for a menu choice, a

@@ -25,11 +25,9 @@ float Py(float y) {
 
 // The field and the four goal boxes, in world units (the same outline as the wall model).
 std::vector<Point> Arena_Outline() {
-    std::vector<Point> quarter = {{150, -60}, {150, -110}, {120, -120}, {110, -150},
-                                  {60, -150}, {60, -190},  {-60, -190}};
     std::vector<Point> out;
     for (int k = 0; k < 4; ++k) {
-        for (Point p : quarter) {
+        for (Point p : Arena_Quarter) {
             for (int r = 0; r < k; ++r) p = Point{p.y, -p.x};
             out.push_back(Point{Px(p.x), Py(p.y)});
         }
@@ -80,17 +78,19 @@ Asset_File Ground_Texture() {
         return Rgb(base.r * shade, base.g * shade, base.b * shade);
     });
 
-    // Goal boxes: darker, with diagonal hatching.
+    // Goal boxes (post, back corners, post): darker, with diagonal hatching.
+    const Point post = Arena_Quarter[4], back = Arena_Quarter[5];
     for (int k = 0; k < 4; ++k) {
-        Point a{-60, -190}, b{60, -150};
-        for (int r = 0; r < k; ++r) {
-            a = Point{a.y, -a.x};
-            b = Point{b.y, -b.x};
+        std::vector<Point> box = {post, back, {-back.x, back.y}, {-post.x, post.y}};
+        float x0 = 1e9f, y0 = 1e9f, x1 = -1e9f, y1 = -1e9f;
+        for (Point& p : box) {
+            for (int r = 0; r < k; ++r) p = Point{p.y, -p.x};
+            p = Point{Px(p.x), Py(p.y)};
+            x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+            x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
         }
-        float x0 = Px(std::min(a.x, b.x)), x1 = Px(std::max(a.x, b.x));
-        float y0 = Py(std::max(a.y, b.y)), y1 = Py(std::min(a.y, b.y));
         c.Shape(
-            Rounded_Box_Shape(x0, y0, x1, y1, 0.5f),
+            Polygon_Shape(box),
             [&](float x, float y) {
                 float stripe = std::fmod(std::fabs(x + y), 6.0f * S);
                 float on = Smooth_Step(0.0f, 1.0f, stripe) *
@@ -154,11 +154,11 @@ Asset_File Ground_Texture() {
         c.Shape(Segment_Shape(Px(m0.x), Py(m0.y), Px(m1.x), Py(m1.y), 0.5f * S), faint, bx0, by0,
                 bx1, by1);
         // Goal line between the posts.
-        Point g0 = turn({-60, -150}), g1 = turn({60, -150});
+        Point g0 = turn({-post.x, post.y}), g1 = turn(post);
         c.Shape(Segment_Shape(Px(g0.x), Py(g0.y), Px(g1.x), Py(g1.y), 1.3f * S), warm);
         // The field's edge, a thin line just inside the wall.
-        std::vector<Point> edge =
-            Inset({{60, -150}, {110, -150}, {120, -120}, {150, -110}, {150, -60}}, 4.0f);
+        const Point* q = Arena_Quarter;
+        std::vector<Point> edge = Inset({q[4], q[3], q[2], q[1], q[0]}, 4.0f);
         for (size_t i = 0; i + 1 < edge.size(); ++i) {
             Point a = turn(edge[i]), b = turn(edge[i + 1]);
             c.Shape(Segment_Shape(Px(a.x), Py(a.y), Px(b.x), Py(b.y), 0.45f * S), line);

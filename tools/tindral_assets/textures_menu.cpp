@@ -126,7 +126,7 @@ struct Vec3 {
 };
 
 // A small perspective camera over the arena drawing: world units of the arena (the field is
-// -150..150), seen from the Bottom side, slightly raised.
+// -158..158), seen from the Bottom side, slightly raised.
 struct Camera {
     float cx, cy, focal;  // screen centre and focal length in design pixels
     Point Project(Vec3 p) const {
@@ -148,11 +148,10 @@ struct Camera {
 };
 
 std::vector<Vec3> Field_Outline() {
-    std::vector<Vec3> quarter = {{150, -60, 0}, {150, -110, 0}, {120, -120, 0}, {110, -150, 0},
-                                 {60, -150, 0}, {60, -190, 0},  {-60, -190, 0}};
     std::vector<Vec3> out;
     for (int k = 0; k < 4; ++k) {
-        for (Vec3 p : quarter) {
+        for (Point corner : Arena_Quarter) {
+            Vec3 p{corner.x, corner.y, 0};
             for (int r = 0; r < k; ++r) p = Vec3{p.y, -p.x, 0};
             out.push_back(p);
         }
@@ -187,11 +186,11 @@ void Draw_Arena(Canvas& d, const Camera& cam) {
         x0, y0, x1, y1);
     // Tile lines every 25 units, clipped to the field.
     Distance_Function field = Polygon_Shape(floor);
-    for (int i = -5; i <= 5; ++i) {
+    for (int i = -7; i <= 7; ++i) {
         float v = 25.0f * float(i);
         for (int dir = 0; dir < 2; ++dir) {
-            Vec3 a = dir ? Vec3{v, -150, 0} : Vec3{-150, v, 0};
-            Vec3 b = dir ? Vec3{v, 150, 0} : Vec3{150, v, 0};
+            Vec3 a = dir ? Vec3{v, -200, 0} : Vec3{-200, v, 0};
+            Vec3 b = dir ? Vec3{v, 200, 0} : Vec3{200, v, 0};
             Point pa = cam.Project(a), pb = cam.Project(b);
             d.Shape(
                 [&](float x, float y) {
@@ -214,8 +213,9 @@ void Draw_Arena(Canvas& d, const Camera& cam) {
                 std::min(a.x, b.x) - 3, std::min(a.y, b.y) - 3, std::max(a.x, b.x) + 3,
                 std::max(a.y, b.y) + 3);
     }
+    const Point post = Arena_Quarter[4];
     for (int k = 0; k < 4; ++k) {
-        Vec3 a{-60, -150, 0}, b{60, -150, 0};
+        Vec3 a{-post.x, post.y, 0}, b{post.x, post.y, 0};
         for (int r = 0; r < k; ++r) a = Vec3{a.y, -a.x, 0}, b = Vec3{b.y, -b.x, 0};
         Point pa = cam.Project(a), pb = cam.Project(b);
         d.Shape(Segment_Shape(pa.x, pa.y, pb.x, pb.y, 2.0f), Hex(0xffb030, 0.95f));

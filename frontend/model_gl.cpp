@@ -1,4 +1,4 @@
-#include "engine/model_gl.h"
+#include "frontend/model_gl.h"
 
 #include <GL/gl.h>
 

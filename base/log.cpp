@@ -1,4 +1,4 @@
-#include "shell/log.h"
+#include "base/log.h"
 
 #include <sys/file.h>
 #include <unistd.h>
@@ -11,17 +11,17 @@ std::FILE* Engine_Log = nullptr;
 
 namespace {
 
-const char kHeader1[] =
+const char Header_1[] =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 "
     "Courier New;}{\\f1\\fnil\\fcharset0 Courier New;}}";
-const char kHeader2[] =
+const char Header_2[] =
     "{\\colortbl;\\red0\\green0\\blue0;\\red255\\green0\\blue0;\\red0\\green128\\blue0;\\red0"
     "\\green0\\blue255;}{\\*\\generator Msftedit 5.41.15.1503;}\\viewkind4\\uc1\\pard\\fs20";
-const char kHeader3[] =
+const char Header_3[] =
     "--------------------------------------\\par Logging started: "
     "%.2i/%.2i/%.4i - %.2i:%.2i:%.2i\\par---------------------------------------\\par\\par";
 
-const char* const kEntryFormats[4] = {
+const char* const Entry_Formats[4] = {
     " \\cf1\\f0 %.2i:%.2i:%.2i :: %s\\cf0\\f1\\par",
     " \\cf2\\f0 %.2i:%.2i:%.2i :: %s\\cf0\\f1\\par",
     " \\cf3\\f0 %.2i:%.2i:%.2i :: %s\\cf0\\f1\\par",
@@ -55,9 +55,9 @@ std::FILE* Log_Open(const char* path) {
         return nullptr;
     }
     std::tm now = Local_Now();
-    std::fputs(kHeader1, file);
-    std::fputs(kHeader2, file);
-    std::fprintf(file, kHeader3, now.tm_mon + 1, now.tm_mday, now.tm_year + 1900, now.tm_hour,
+    std::fputs(Header_1, file);
+    std::fputs(Header_2, file);
+    std::fprintf(file, Header_3, now.tm_mon + 1, now.tm_mday, now.tm_year + 1900, now.tm_hour,
                  now.tm_min, now.tm_sec);
     std::fflush(file);
     return file;
@@ -77,7 +77,11 @@ void Log_Write(std::FILE* file, int level, const char* format, ...) {
         if (*c == '\\') *c = '/';
     }
     if (level >= 0 && level <= 3) {
-        std::fprintf(file, kEntryFormats[level], now.tm_hour, now.tm_min, now.tm_sec, message);
+        // One of the four literal entry formats above.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+        std::fprintf(file, Entry_Formats[level], now.tm_hour, now.tm_min, now.tm_sec, message);
+#pragma GCC diagnostic pop
     }
     std::fflush(file);
 }

@@ -1,4 +1,4 @@
-#include "engine/input_devices.h"
+#include "shell/input_devices.h"
 
 #include "platform/platform.h"
 
