@@ -49,19 +49,30 @@ if [ -z "$number" ]; then
 fi
 export DISPLAY=":$number"
 
-openbox >/dev/null 2>&1 &
-wm=$!
 # Wait until the window manager owns the screen and names itself. On a loaded machine that
-# can take many seconds; without it no window could be found or closed, so a test would
-# fail for a reason that is not its own: say so instead.
-i=0
-while ! wmctrl -m >/dev/null 2>&1; do
-    if [ $i -ge 600 ] || ! kill -0 "$wm" 2>/dev/null; then
-        echo "xvfb_run.sh: the window manager did not start" >&2
+# can take many seconds, and a window manager started beside several others now and then
+# gives up at once: it is started again. Without it no window could be found or closed, so
+# a test would fail for a reason that is not its own: say so instead.
+attempt=0
+while :; do
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm=$!
+    i=0
+    while ! wmctrl -m >/dev/null 2>&1 && kill -0 "$wm" 2>/dev/null && [ $i -lt 600 ]; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    wmctrl -m >/dev/null 2>&1 && break
+    attempt=$((attempt + 1))
+    if [ $attempt -ge 3 ] || [ $i -ge 600 ]; then
+        echo "xvfb_run.sh: the window manager did not start:" >&2
+        cat "$work/openbox.log" >&2
         exit 1
     fi
-    sleep 0.1
-    i=$((i + 1))
+    echo "xvfb_run.sh: the window manager gave up; starting it again:" >&2
+    cat "$work/openbox.log" >&2
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
 done
 
 status=0
