@@ -87,8 +87,6 @@ bool Platform_Message_Box_Yes_No(const char* text, const char* caption, Platform
 // Full path of the running program (/proc/self/exe), empty on failure.
 std::string Platform_Module_Path();
 bool Platform_Set_Current_Directory(const char* path);
-// Creates one folder; an existing folder is no error.
-bool Platform_Create_Directory(const char* path);
 // Creates the absolute folder `path` with every missing level above it, each new one
 // private to the user (0700). True when `path` is a folder afterwards; otherwise false
 // with the failing level and its cause in `error`.

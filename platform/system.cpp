@@ -30,12 +30,6 @@ std::string Platform_Module_Path() {
 
 bool Platform_Set_Current_Directory(const char* path) { return chdir(path) == 0; }
 
-bool Platform_Create_Directory(const char* path) {
-    if (mkdir(path, 0755) == 0) return true;
-    struct stat info;
-    return errno == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 bool Platform_Create_Directories(const char* path, std::string* error) {
     const std::string full = path != nullptr ? path : "";
     if (full.empty() || full[0] != '/') {

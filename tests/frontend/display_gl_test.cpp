@@ -264,17 +264,23 @@ std::string Describe(const Corner& c) {
     return text;
 }
 
+bool Same_Corner(const Corner& a, const Corner& b) {
+    return Near(a.x, b.x) && Near(a.y, b.y) && Near(a.z, b.z) && Near(a.s, b.s, 1e-4f) &&
+           Near(a.t, b.t, 1e-4f);
+}
+
+// Whether `corners` holds one the same as `c`.
+bool Has_Corner(const std::vector<Corner>& corners, const Corner& c) {
+    return std::any_of(corners.begin(), corners.end(),
+                       [&](const Corner& o) { return Same_Corner(o, c); });
+}
+
 // The distinct corners among `vertices` (each quad arrives as two triangles).
 std::vector<Corner> Distinct(const std::vector<Drawn_Vertex>& vertices) {
     std::vector<Corner> out;
     for (const Drawn_Vertex& v : vertices) {
         const Corner c{v.at.x, v.at.y, v.at.z, v.s, v.t};
-        bool seen = false;
-        for (const Corner& o : out) {
-            seen = seen || (Near(o.x, c.x) && Near(o.y, c.y) && Near(o.z, c.z) &&
-                            Near(o.s, c.s, 1e-4f) && Near(o.t, c.t, 1e-4f));
-        }
-        if (!seen) out.push_back(c);
+        if (!Has_Corner(out, c)) out.push_back(c);
     }
     return out;
 }
@@ -286,12 +292,7 @@ std::string Corner_Difference(const std::vector<Corner>& drawn,
     auto missing = [](const std::vector<Corner>& from, const std::vector<Corner>& in) {
         std::vector<Corner> out;
         for (const Corner& c : from) {
-            bool found = false;
-            for (const Corner& o : in) {
-                found = found || (Near(o.x, c.x) && Near(o.y, c.y) && Near(o.z, c.z) &&
-                                  Near(o.s, c.s, 1e-4f) && Near(o.t, c.t, 1e-4f));
-            }
-            if (!found) out.push_back(c);
+            if (!Has_Corner(in, c)) out.push_back(c);
         }
         return out;
     };
