@@ -2,15 +2,22 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/efx.h>
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <new>
+#include <optional>
+#include <string>
 #include <type_traits>
 #include <vector>
 
 #include "base/log.h"
+#include "engine/decode_ahead.h"
 #include "engine/pak.h"
 
 namespace {
@@ -28,6 +35,74 @@ constexpr int Decode_Signed = 1;
 ALsizei Whole_Frames(std::size_t bytes, ALenum format) {
     const std::size_t frame = format == AL_FORMAT_MONO16 ? 2 : 4;
     return static_cast<ALsizei>(bytes - bytes % frame);
+}
+
+// An Ogg Vorbis file held in memory, read by the decoder as it reads a seekable file.
+struct Memory_File {
+    const std::vector<std::uint8_t>* bytes;
+    std::size_t at = 0;
+};
+
+std::size_t Memory_Read(void* out, std::size_t size, std::size_t count, void* source) {
+    Memory_File& file = *static_cast<Memory_File*>(source);
+    if (size == 0) return 0;
+    const std::size_t items = std::min(count, (file.bytes->size() - file.at) / size);
+    std::memcpy(out, file.bytes->data() + file.at, items * size);
+    file.at += items * size;
+    return items;
+}
+
+int Memory_Seek(void* source, ogg_int64_t offset, int whence) {
+    Memory_File& file = *static_cast<Memory_File*>(source);
+    const auto size = static_cast<ogg_int64_t>(file.bytes->size());
+    const ogg_int64_t base = whence == SEEK_SET   ? 0
+                             : whence == SEEK_CUR ? static_cast<ogg_int64_t>(file.at)
+                                                  : size;
+    if (offset < -base || offset > size - base) return -1;
+    file.at = static_cast<std::size_t>(base + offset);
+    return 0;
+}
+
+long Memory_Tell(void* source) { return static_cast<long>(static_cast<Memory_File*>(source)->at); }
+
+}  // namespace
+
+// A static sound as Load decodes it from its file: rate, channel count and every sample;
+// `ok` false when the file does not open or decode.
+struct CTarvelAudio::Decoded_Sound {
+    bool ok = false;
+    int rate = 0;
+    int channels = 0;
+    std::vector<char> samples;
+};
+
+namespace {
+
+// Decodes a whole static sound from its file's bytes, as Load decodes the file itself.
+CTarvelAudio::Decoded_Sound Decode_Whole(const std::vector<std::uint8_t>& bytes) {
+    CTarvelAudio::Decoded_Sound sound;
+    Memory_File file{&bytes, 0};
+    const ov_callbacks callbacks = {Memory_Read, Memory_Seek, nullptr, Memory_Tell};
+    OggVorbis_File decoder{};
+    if (ov_open_callbacks(&file, &decoder, nullptr, 0, callbacks) < 0) return sound;
+    const vorbis_info* info = ov_info(&decoder, -1);
+    sound.rate = static_cast<int>(info->rate);
+    sound.channels = info->channels;
+    std::vector<char> block(CTarvelAudio::Decode_Block);
+    int section = 0;
+    for (;;) {
+        const long got = ov_read(&decoder, block.data(), CTarvelAudio::Decode_Block,
+                                 Decode_Big_Endian, Decode_Word_Size, Decode_Signed, &section);
+        if (got < 0) {
+            ov_clear(&decoder);
+            return CTarvelAudio::Decoded_Sound{};
+        }
+        if (got == 0) break;
+        sound.samples.insert(sound.samples.end(), block.data(), block.data() + got);
+    }
+    ov_clear(&decoder);
+    sound.ok = true;
+    return sound;
 }
 
 }  // namespace
@@ -80,7 +155,12 @@ CTarvelAudio::CTarvelAudio(int channels) : output_(std::make_unique<Output>()) {
     // "DirectSound3D" names a Windows output; elsewhere the default device serves.
     output_->device = alcOpenDevice("DirectSound3D");
     if (output_->device == nullptr) output_->device = alcOpenDevice(nullptr);
-    if (output_->device != nullptr) output_->context = alcCreateContext(output_->device, nullptr);
+    if (output_->device != nullptr) {
+        // No effect sends: the game uses no effects, and OpenAL Soft keeps per-send mixing
+        // state for every one of its voices (three quarters of a megabyte at two sends).
+        const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
+        output_->context = alcCreateContext(output_->device, attributes);
+    }
     if (output_->context != nullptr && alcMakeContextCurrent(output_->context) != ALC_TRUE) {
         alcDestroyContext(output_->context);
         output_->context = nullptr;
@@ -166,38 +246,17 @@ bool CTarvelAudio::Load(int channel, const char* file, bool streamed) {
     }
 
     slot.streamed = streamed;
-    if (ov_open(stream, &slot.decoder, nullptr, 0) < 0) {
-        // A failed ov_open leaves the file to us.
+    std::optional<Decoded_Sound> ahead;
+    if (!streamed && prefetched_) ahead = prefetched_->Take(file, member.Path());
+    if (ahead && ahead->ok) {
+        // Decoded ahead from exactly the bytes of this file.
         std::fclose(stream);
-        slot.decoder = OggVorbis_File{};
+        slot.rate = ahead->rate;
+        slot.format = ahead->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+        slot.decoded = std::move(ahead->samples);
+    } else if (!Decode_File(slot, stream, file)) {
         member.Release();
-        Log_Write(Engine_Log, 1,
-                  streamed ? "CTarvelAudio::Load() :: failed (could not initialize stream [%s])"
-                           : "CTarvelAudio::Load() :: failed (could not initialize [%s])",
-                  file);
         return false;
-    }
-    const vorbis_info* info = ov_info(&slot.decoder, -1);
-    slot.rate = static_cast<int>(info->rate);
-    slot.format = info->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-
-    if (!streamed) {
-        int section = 0;
-        for (;;) {
-            long got = ov_read(&slot.decoder, scratch_, Decode_Block, Decode_Big_Endian,
-                               Decode_Word_Size, Decode_Signed, &section);
-            if (got < 0) {
-                ov_clear(&slot.decoder);
-                std::vector<char>().swap(slot.decoded);
-                Log_Write(Engine_Log, 1,
-                          "CTarvelAudio::Load() :: failed (could not decode file [%s])", file);
-                member.Release();
-                return false;
-            }
-            if (got == 0) break;
-            slot.decoded.insert(slot.decoded.end(), scratch_, scratch_ + got);
-        }
-        ov_clear(&slot.decoder);
     }
 
     // A channel that gets no source stays silent, as every channel does without a device:
@@ -221,6 +280,49 @@ bool CTarvelAudio::Load(int channel, const char* file, bool streamed) {
     slot.loaded = true;
     return true;
 }
+
+bool CTarvelAudio::Decode_File(Channel& slot, std::FILE* stream, const char* file) {
+    if (ov_open(stream, &slot.decoder, nullptr, 0) < 0) {
+        // A failed ov_open leaves the file to us.
+        std::fclose(stream);
+        slot.decoder = OggVorbis_File{};
+        Log_Write(Engine_Log, 1,
+                  slot.streamed ? "CTarvelAudio::Load() :: failed (could not initialize stream [%s])"
+                                : "CTarvelAudio::Load() :: failed (could not initialize [%s])",
+                  file);
+        return false;
+    }
+    const vorbis_info* info = ov_info(&slot.decoder, -1);
+    slot.rate = static_cast<int>(info->rate);
+    slot.format = info->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+
+    if (!slot.streamed) {
+        int section = 0;
+        for (;;) {
+            long got = ov_read(&slot.decoder, scratch_, Decode_Block, Decode_Big_Endian,
+                               Decode_Word_Size, Decode_Signed, &section);
+            if (got < 0) {
+                ov_clear(&slot.decoder);
+                std::vector<char>().swap(slot.decoded);
+                Log_Write(Engine_Log, 1,
+                          "CTarvelAudio::Load() :: failed (could not decode file [%s])", file);
+                return false;
+            }
+            if (got == 0) break;
+            slot.decoded.insert(slot.decoded.end(), scratch_, scratch_ + got);
+        }
+        ov_clear(&slot.decoder);
+    }
+    return true;
+}
+
+void CTarvelAudio::Prefetch(const char* const* files, int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.emplace_back(files[i] != nullptr ? files[i] : "");
+    prefetched_ = std::make_unique<Decode_Ahead<Decoded_Sound>>(Audio_Archive, names, Decode_Whole);
+}
+
+void CTarvelAudio::Prefetch_End() { prefetched_.reset(); }
 
 void CTarvelAudio::Play(int channel) {
     if (count_ <= 0) return;

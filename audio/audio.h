@@ -7,7 +7,11 @@
 // at its origin. Single-threaded; every call comes from the main loop.
 #pragma once
 
+#include <cstdio>
 #include <memory>
+
+template <typename Decoded>
+class Decode_Ahead;
 
 // OpenAL stays inside this library: its handles are opaque here.
 class CTarvelAudio {
@@ -51,6 +55,15 @@ class CTarvelAudio {
     // channel then holds no sound until the next Load.
     void Clear(int channel);
 
+    // Starts decoding the static sounds `files` on a worker thread (see
+    // engine/decode_ahead.h), so that start-up can make the window meanwhile; Load then
+    // takes their samples instead of decoding them. Prefetch_End waits for the worker and
+    // drops what it decoded that was not taken; the destructor does the same.
+    void Prefetch(const char* const* files, int count);
+    void Prefetch_End();
+
+    struct Decoded_Sound;
+
   private:
     struct Channel;
 
@@ -59,6 +72,9 @@ class CTarvelAudio {
     bool Check_Channel(int channel, const char* method);
     void Release_Channel(Channel& slot);
     bool Make_Source(Channel& slot, int buffers);
+    // Opens the decoder of a channel on `stream` (which it then owns) and, for a static
+    // channel, decodes the whole sound. False, with Load's line, when either fails.
+    bool Decode_File(Channel& slot, std::FILE* stream, const char* file);
     void Update_Stream(int channel);
     // Decodes up to Decode_Block bytes of a streamed channel into `buffer`. False when the
     // decoder had nothing more; the buffer then keeps its previous samples.
@@ -68,6 +84,7 @@ class CTarvelAudio {
     std::unique_ptr<Channel[]> channels_;
     struct Output;  // the OpenAL device and context
     std::unique_ptr<Output> output_;
+    std::unique_ptr<Decode_Ahead<Decoded_Sound>> prefetched_;
     // One decoding area for every pass, never allocated per pass.
     char scratch_[Decode_Block];
 };

@@ -149,7 +149,10 @@ std::string CTarvelIO::Retrieve_Data_URL(const char* url, const char* save_path)
     }
 
     bool write_failed = false;
+    std::size_t received = 0;
     auto on_data = [&](const char* data, std::size_t size) {
+        received += size;
+        if (received > Max_Body_Bytes) return false;
         write_failed = !body.Write(data, size);
         return !write_failed;
     };

@@ -1,6 +1,7 @@
 // CTarvelIO: URL retrieval, a blocking HTTP GET whose body comes back as text.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class CTarvelIO {
@@ -12,7 +13,9 @@ class CTarvelIO {
     // When `save_path` is not null, the raw body is also kept in a file of that name; an
     // existing file there is left untouched (and the body is still returned).
     // Failures are logged at level 1 in Engine_Log; nothing is retried. Blocks the caller
-    // for at most about Total_Timeout_Ms.
+    // for at most about Total_Timeout_Ms. A body longer than Max_Body_Bytes is no answer
+    // any caller expects: the transfer stops there and fails like a cut-off read, so that a
+    // broken or hostile server cannot fill the memory or the disk.
     //
     // The body is streamed into a private temporary file (mkstemp in $TMPDIR, /tmp when
     // unset) rather than a fixed "data.tmp" in the program folder, so a read-only program
@@ -22,6 +25,8 @@ class CTarvelIO {
 
     long Connect_Timeout_Ms = 5000;
     long Total_Timeout_Ms = 15000;
+    // Far above any answer of the maker's web host (a few bytes).
+    std::size_t Max_Body_Bytes = 1 << 20;
 };
 
 // Reads `raw` the way a Windows text-mode stream does: every CR directly before a LF is

@@ -121,6 +121,34 @@ bool CTarvelPak::Extract(const char* name, const char* folder) {
     return ok && out.Commit();
 }
 
+bool CTarvelPak::Read(const char* name, std::vector<std::uint8_t>* out) {
+    if (out == nullptr) return false;
+    out->clear();
+    if (path_.empty() || name == nullptr || name[0] == '\0') return false;
+    const Entry* found = list_;
+    while (found != nullptr && std::strcmp(found->name, name) != 0) found = found->next;
+    if (found == nullptr) return false;
+
+    std::FILE* in = std::fopen(path_.c_str(), "rbe");
+    if (in == nullptr) return false;
+    long long file_size = Regular_File_Size(in);
+    unsigned long long end = static_cast<unsigned long long>(found->offset) + found->size;
+    bool ok = file_size >= 0 && end <= static_cast<unsigned long long>(file_size) &&
+              fseeko(in, static_cast<off_t>(found->offset), SEEK_SET) == 0;
+    if (ok) {
+        out->resize(found->size);
+        // The archive may have shrunk since the size test: a short read fails too.
+        ok = std::fread(out->data(), 1, out->size(), in) == out->size();
+    }
+    std::fclose(in);
+    if (!ok) {
+        out->clear();
+        return false;
+    }
+    for (std::uint8_t& byte : *out) byte = Pak_Unscramble(byte);
+    return true;
+}
+
 void CTarvelPak::Close() {
     while (list_->next != nullptr) {
         Entry* next = list_->next;

@@ -36,6 +36,10 @@ class CTarvelPak {
     // past the end of the archive. The file appears only once complete: a failed
     // extraction leaves no partial file and any earlier file of that name as it was.
     bool Extract(const char* name, const char* folder = nullptr);
+    // Reads member `name` (found as Extract finds it) into `out` as plain bytes. False,
+    // with `out` empty, when nothing matches or the member runs past the end of the
+    // archive.
+    bool Read(const char* name, std::vector<std::uint8_t>* out);
     void Close();
     // The entries in directory order (first entry first, duplicates included).
     std::vector<Pak_Entry_Info> Entries() const;

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "base/log.h"
+#include "engine/decode_ahead.h"
 #include "engine/pak.h"
 #include "engine/window.h"
 #include "platform/platform.h"
@@ -82,7 +83,9 @@ int CTarvelWindow::Texture_Load(const char* name, int index) {
 // the log). On failure the entry holds no texture.
 bool CTarvelWindow::Texture_Decode_Upload(const char* path, int index) {
     Texture_Entry& entry = Textures[static_cast<size_t>(index)];
-    Png_Image image = Png_Decode_File(path);
+    std::optional<Png_Image> ahead;
+    if (Prefetched) ahead = Prefetched->Take(entry.name, path);
+    Png_Image image = ahead ? std::move(*ahead) : Png_Decode_File(path);
     if (image.width < 1 || image.height < 1) {
         Log_Write(Engine_Log, 1, "CTarvelWindow::Texture_Load() :: failed ([%i][%ix%i][%s])", index,
                   image.width, image.height, entry.name.c_str());
@@ -99,6 +102,17 @@ bool CTarvelWindow::Texture_Decode_Upload(const char* path, int index) {
               image.height, entry.name.c_str());
     return true;
 }
+
+void CTarvelWindow::Texture_Prefetch(const char* const* names, int count) {
+    std::vector<std::string> list;
+    for (int i = 0; i < count; ++i) list.emplace_back(names[i] != nullptr ? names[i] : "");
+    Prefetched = std::make_unique<Decode_Ahead<Png_Image>>(
+        Texture_Archive, list, [](const std::vector<std::uint8_t>& bytes) {
+            return Png_Decode_Memory(bytes.data(), bytes.size());
+        });
+}
+
+void CTarvelWindow::Texture_Prefetch_End() { Prefetched.reset(); }
 
 unsigned CTarvelWindow::Texture_Get_Data(int index) {
     if (index < 0 || index >= Texture_Count()) {

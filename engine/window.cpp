@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "base/log.h"
+#include "engine/decode_ahead.h"
+#include "platform/png.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ CTarvelWindow::CTarvelWindow(float near_plane, float far_plane, const char* log_
 }
 
 CTarvelWindow::~CTarvelWindow() {
+    Texture_Prefetch_End();
     while (!Textures.empty()) Texture_Remove(0);
     GL_Cleanup();
     if (Engine_Log == Log_File) Engine_Log = nullptr;

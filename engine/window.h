@@ -5,10 +5,15 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+
+template <typename Decoded>
+class Decode_Ahead;
+struct Png_Image;
 
 class CTarvelWindow {
   public:
@@ -51,6 +56,12 @@ class CTarvelWindow {
     void Set_Current_Texture(int index);
     bool Font_List_Load(const char* name);
     int Texture_Count() const { return static_cast<int>(Textures.size()); }
+    // Starts decoding the textures `names` on a worker thread (see engine/decode_ahead.h),
+    // so that start-up can make the window meanwhile; Texture_Load then takes their pixels
+    // instead of decoding them. Texture_Prefetch_End waits for the worker and drops what
+    // it decoded that was not taken; the destructor does the same.
+    void Texture_Prefetch(const char* const* names, int count);
+    void Texture_Prefetch_End();
 
     // What the window procedure does with one message.
     void Window_Procedure(const Platform_Message& message);
@@ -79,4 +90,5 @@ class CTarvelWindow {
     Platform_GL_Context* Context = nullptr;
     std::vector<Texture_Entry> Textures;
     int Current_Texture = -1;
+    std::unique_ptr<Decode_Ahead<Png_Image>> Prefetched;
 };

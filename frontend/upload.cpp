@@ -6,19 +6,12 @@
 
 #include "base/log.h"
 #include "engine/io.h"
+#include "game/score_check.h"
 
 namespace {
 
 // The program version as the game holds it: a single-precision value.
 constexpr float Version = 1.65f;
-
-// Float to 32-bit integer as the x86 truncating conversion does it: toward zero, and the
-// "integer indefinite" value INT32_MIN for NaN and values out of range (a plain cast of
-// those is undefined behaviour in C++).
-std::int32_t Truncate(float value) {
-    if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT32_MIN;
-    return static_cast<std::int32_t>(value);
-}
 
 bool Unreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -47,17 +40,14 @@ std::string Score_Upload_Url(const char* host, const char* name, float spheres, 
     if (host == nullptr) host = "";
     if (name == nullptr) name = "";
     if (os_name == nullptr) os_name = "";
-    // The server recomputes this value; it wraps like the 32-bit signed arithmetic the game
-    // has always used (computed unsigned, where wrapping is defined).
-    std::uint32_t product = static_cast<std::uint32_t>(Truncate(best_time)) *
-                            static_cast<std::uint32_t>(Truncate(spheres)) *
-                            static_cast<std::uint32_t>(std::strlen(name));
-    std::int32_t index = static_cast<std::int32_t>((product - 2u) * 3u);
+    // The web service computes the same value from the query and refuses a mismatch.
+    std::int32_t index =
+        Score_Check_Value(Truncate_X86(best_time), Truncate_X86(spheres), std::strlen(name));
 
     // "%f" of any float fits: at most 39 integer digits.
     char numbers[128];
     std::snprintf(numbers, sizeof numbers, "&score_time=%f&score_spheres=%i",
-                  static_cast<double>(best_time), Truncate(spheres));
+                  static_cast<double>(best_time), Truncate_X86(spheres));
     char version[32];
     std::snprintf(version, sizeof version, "%.2f", static_cast<double>(Version));
     return std::string("http://") + host +
@@ -72,5 +62,5 @@ void Score_Upload(CTarvelIO& io, const char* host, const char* name, float spher
     std::string answer = io.Retrieve_Data_URL(url.c_str(), nullptr);
     if (answer.empty()) return;
     Log_Write(Engine_Log, 0, "High score upload completed [%s][%f][%i]",
-              name != nullptr ? name : "", static_cast<double>(best_time), Truncate(spheres));
+              name != nullptr ? name : "", static_cast<double>(best_time), Truncate_X86(spheres));
 }

@@ -127,7 +127,8 @@ std::uint64_t Platform_Cycle_Counter();
 bool Platform_Performance_Counter_Available();
 // Milliseconds of the monotonic clock, wrapping at 2^32.
 std::uint32_t Platform_Milliseconds();
-std::time_t Platform_Calendar_Time();
+// Nanoseconds of the monotonic clock.
+std::uint64_t Platform_Nanoseconds();
 // Local time now; false when it cannot be read.
 bool Platform_Local_Time(std::tm* out);
 void Platform_Sleep(int milliseconds);

@@ -11,15 +11,9 @@ namespace {
 // near it, and it bounds the memory a damaged or hostile header can ask for.
 constexpr png_uint_32 Max_Side = 16384;
 
-}  // namespace
-
-Png_Image Png_Decode_File(const char* path) {
+// Finishes a read begun on `image`: BGRA rows, bottom row first, or 0 x 0.
+Png_Image Finish_Decode(png_image& image) {
     Png_Image result;
-    if (path == nullptr) return result;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path)) return result;
     if (image.width == 0 || image.height == 0 || image.width > Max_Side ||
         image.height > Max_Side) {
         png_image_free(&image);
@@ -37,6 +31,26 @@ Png_Image Png_Decode_File(const char* path) {
     result.height = static_cast<int>(image.height);
     result.bgra = std::move(pixels);
     return result;
+}
+
+}  // namespace
+
+Png_Image Png_Decode_File(const char* path) {
+    if (path == nullptr) return Png_Image();
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path)) return Png_Image();
+    return Finish_Decode(image);
+}
+
+Png_Image Png_Decode_Memory(const std::uint8_t* bytes, std::size_t size) {
+    if (bytes == nullptr || size == 0) return Png_Image();
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes, size)) return Png_Image();
+    return Finish_Decode(image);
 }
 
 bool Png_Encode_RGBA(int width, int height, const std::uint8_t* rgba,

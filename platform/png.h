@@ -2,6 +2,7 @@
 // encoder that the asset generator writes its textures with.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct Png_Image {
 // Decodes `path`. A missing file, a file that is not a PNG or a damaged PNG gives an
 // image of 0 x 0 with no pixels; nothing is reported.
 Png_Image Png_Decode_File(const char* path);
+// The same for a PNG file's `size` bytes held in memory.
+Png_Image Png_Decode_Memory(const std::uint8_t* bytes, std::size_t size);
 
 // Encodes `rgba` (width x height pixels in R, G, B, A byte order, top row first) as a
 // PNG in memory. False (and `out` empty) for a non-positive size or an encoder failure.

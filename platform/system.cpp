@@ -155,7 +155,12 @@ std::uint32_t Platform_Milliseconds() {
                                       static_cast<unsigned long long>(now.tv_nsec) / 1000000ull);
 }
 
-std::time_t Platform_Calendar_Time() { return std::time(nullptr); }
+std::uint64_t Platform_Nanoseconds() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000ull +
+           static_cast<std::uint64_t>(now.tv_nsec);
+}
 
 bool Platform_Local_Time(std::tm* out) {
     std::time_t now = std::time(nullptr);

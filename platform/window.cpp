@@ -1,11 +1,11 @@
 // The SDL2 window, its GL context, the message step and message boxes.
 #include <SDL.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "platform/icon.h"
 #include "platform/platform.h"
 #include "platform/x11_show.h"
 
@@ -280,27 +280,10 @@ void Platform_Window_Show(Platform_Window* window) {
 }
 
 void Platform_Window_Set_Icon(Platform_Window* window) {
-    // The game's icon, drawn here so the program carries it without a resource file:
-    // an orange sphere with a highlight on a dark rounded square.
+    // The game's icon, drawn here so the program carries it without a resource file; the
+    // desktop's icons are drawn from the same design.
     const int size = 32;
-    std::vector<Uint32> pixels(size * size);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            float dx = x + 0.5f - 16.0f, dy = y + 0.5f - 16.0f;
-            float r = std::sqrt(dx * dx + dy * dy);
-            Uint32 a = 255, red = 24, green = 30, blue = 48;
-            float corner = std::fmax(std::fabs(dx), std::fabs(dy));
-            if (corner > 15.5f) a = 0;
-            if (r < 12.5f) {
-                float light = 1.0f - std::sqrt((dx + 4) * (dx + 4) + (dy + 4) * (dy + 4)) / 22.0f;
-                light = std::fmin(1.0f, std::fmax(0.25f, light));
-                red = static_cast<Uint32>(250 * light + 5);
-                green = static_cast<Uint32>(140 * light + 5);
-                blue = static_cast<Uint32>(30 * light + 5);
-            }
-            pixels[y * size + x] = (a << 24) | (red << 16) | (green << 8) | blue;
-        }
-    }
+    std::vector<Uint32> pixels = Platform_Icon_Pixels(size);
     SDL_Surface* surface = SDL_CreateRGBSurfaceFrom(pixels.data(), size, size, 32, size * 4,
                                                     0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
     if (surface == nullptr) return;

@@ -57,25 +57,25 @@ void Run(Nsis_Window parent, int string_size, Nsis_Variables variables, Nsis_Sta
     }
 
 CORVANE_PLUGIN_FUNCTION(Uninstall_Haskett, [](corvane::Plugin_System& system) {
-    corvane::Uninstall_Product(system, corvane::kHaskett_Layout);
+    corvane::Uninstall_Product(system, corvane::Haskett_Layout);
 })
 
 CORVANE_PLUGIN_FUNCTION(Uninstall_Mirelle, [](corvane::Plugin_System& system) {
-    corvane::Uninstall_Product(system, corvane::kMirelle_Layout);
+    corvane::Uninstall_Product(system, corvane::Mirelle_Layout);
 })
 
 CORVANE_PLUGIN_FUNCTION(Uninstall_Dunstow, [](corvane::Plugin_System& system) {
-    corvane::Uninstall_Product(system, corvane::kDunstow_Layout);
+    corvane::Uninstall_Product(system, corvane::Dunstow_Layout);
 })
 
 CORVANE_PLUGIN_FUNCTION(Uninstall_Tindral, [](corvane::Plugin_System& system) {
-    corvane::Uninstall_Product(system, corvane::kTindral_Layout);
+    corvane::Uninstall_Product(system, corvane::Tindral_Layout);
 })
 
 // Pops the old installation folder.
 CORVANE_PLUGIN_FUNCTION(Update_File_Locations_Haskett, [](corvane::Plugin_System& system) {
     std::string old_folder;
-    corvane::Pop_String(system, old_folder, corvane::kOld_Folder_Chars);
+    corvane::Pop_String(system, old_folder, corvane::Old_Folder_Chars);
     corvane::Update_File_Locations(system, old_folder);
 })
 

@@ -13,7 +13,7 @@ std::string Backup_Name(const std::string& name, File_Time time) {
 }
 
 bool Is_Missing_Error(int error) {
-    return error == kError_File_Not_Found || error == kError_Path_Not_Found;
+    return error == Error_File_Not_Found || error == Error_Path_Not_Found;
 }
 
 File_Time Time_If_Present(Plugin_System& system, const std::string& path) {
@@ -23,10 +23,10 @@ File_Time Time_If_Present(Plugin_System& system, const std::string& path) {
 }  // namespace
 
 File_Time File_Time_From_Ticks(File_Ticks ticks) {
-    constexpr std::uint64_t kTicks_Per_Second = 10000000;
-    constexpr std::uint64_t kSeconds_1601_To_1970 = 11644473600ULL;
+    constexpr std::uint64_t Ticks_Per_Second = 10000000;
+    constexpr std::uint64_t Seconds_1601_To_1970 = 11644473600ULL;
     // Unsigned arithmetic wraps modulo 2^64, which keeps the low 32 bits exact.
-    auto seconds = static_cast<std::uint32_t>(ticks / kTicks_Per_Second - kSeconds_1601_To_1970);
+    auto seconds = static_cast<std::uint32_t>(ticks / Ticks_Per_Second - Seconds_1601_To_1970);
     return static_cast<File_Time>(seconds);
 }
 

@@ -10,10 +10,10 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kTop_Files[] = {"config.bin", "log.dat", "profile.dat"};
-constexpr const char* kData_Files[] = {"logSystem.001",       "logSystem.002", "logSystem.003",
-                                       "logSystem.004",       "logSystem.dat", "stats.dat",
-                                       "v2.60 update log.dat"};
+constexpr const char* Top_Files[] = {"config.bin", "log.dat", "profile.dat"};
+constexpr const char* Data_Files[] = {"logSystem.001",       "logSystem.002", "logSystem.003",
+                                      "logSystem.004",       "logSystem.dat", "stats.dat",
+                                      "v2.60 update log.dat"};
 
 std::string Replace_All(std::string text, const std::string& from, const std::string& to) {
     if (from.empty()) return text;
@@ -63,9 +63,9 @@ void Migrate_Locations(Plugin_System& system, const std::string& source, bool fr
 
     Move_File(system, "config.dat", source, product, log);
     Update_Log_Folder(system, source, product, log);
-    for (const char* name : kTop_Files) Move_File(system, name, source, product, log);
+    for (const char* name : Top_Files) Move_File(system, name, source, product, log);
     const std::string source_data = Join_Path(system, source, "Data");
-    for (const char* name : kData_Files) Move_File(system, name, source_data, product_data, log);
+    for (const char* name : Data_Files) Move_File(system, name, source_data, product_data, log);
     Migrate_Folder(system, Join_Path(system, source, "IP Stats"), ip_stats, log);
     Migrate_Folder(system, Join_Path(system, Join_Path(system, source, "Logs"), "CSV"), csv, log);
     Migrate_Folder(system, Join_Path(system, source, "Logs"), logs, log);

@@ -11,7 +11,7 @@
 namespace corvane {
 
 // The old installation folder keeps at most this many characters.
-constexpr std::size_t kOld_Folder_Chars = 249;
+constexpr std::size_t Old_Folder_Chars = 249;
 
 // The whole update: one pass from the old folder, or three passes on Vista and 7. An
 // empty old folder (the installer gave none) does nothing: the passes would otherwise

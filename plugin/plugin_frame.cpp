@@ -46,7 +46,7 @@ const char* Os_Name_Of(const Os_Version& version) {
         {true, 5, 2, "Server_2003"}, {true, 6, 0, "Vista"}, {true, 6, 1, "Windows_7"},
         {false, 4, 0, "95"},         {false, 4, 10, "98"},  {false, 4, 90, "Me"},
     };
-    bool nt = version.platform == kPlatform_NT;
+    bool nt = version.platform == Platform_NT;
     for (const Name_Row& row : Names) {
         if (row.nt == nt && row.major == version.major && row.minor == version.minor) {
             return row.name;

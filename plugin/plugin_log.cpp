@@ -18,11 +18,11 @@ std::tm Local_Now() {
     return local;
 }
 
-constexpr const char kHeader_Fonts[] =
+constexpr const char Header_Fonts[] =
     R"({\rtf1\ansi\ansicpg1252\deff0\deflang1033{\fonttbl{\f0\fmodern\fprq1\fcharset0 Courier New;}{\f1\fnil\fcharset0 Courier New;}})";
-constexpr const char kHeader_Colours[] =
+constexpr const char Header_Colours[] =
     R"({\colortbl ;\red0\green0\blue0;\red255\green0\blue0;\red0\green128\blue0;\red0\green0\blue255;}{\*\generator Msftedit 5.41.15.1503;}\viewkind4\uc1\pard\fs20)";
-constexpr const char kHeader_Started[] =
+constexpr const char Header_Started[] =
     R"(--------------------------------------\par Logging started: %.2i/%.2i/%.4i - %.2i:%.2i:%.2i \par---------------------------------------\par \par)";
 constexpr const char Line[] = R"( %.2i:%.2i:%.2i :: \cf1\f0 %s\cf0\f1\par)";
 
@@ -98,9 +98,9 @@ std::FILE* Open_Log(Plugin_System& system, const std::string& path, bool fresh) 
     std::FILE* log = system.Open_Stream(path, "w");
     if (log == nullptr) return nullptr;
     std::tm now = Local_Now();
-    std::fputs(kHeader_Fonts, log);
-    std::fputs(kHeader_Colours, log);
-    std::fprintf(log, kHeader_Started, now.tm_mon + 1, now.tm_mday, now.tm_year + 1900, now.tm_hour,
+    std::fputs(Header_Fonts, log);
+    std::fputs(Header_Colours, log);
+    std::fprintf(log, Header_Started, now.tm_mon + 1, now.tm_mday, now.tm_year + 1900, now.tm_hour,
                  now.tm_min, now.tm_sec);
     std::fflush(log);
     return log;

@@ -8,7 +8,7 @@
 // page survive.
 //
 // Error contract: functions that can fail return 0 on success or a Windows system error
-// code (kError_*), so both builds log the same numbers.
+// code (Error_*), so both builds log the same numbers.
 #pragma once
 
 #include <cstdint>
@@ -19,19 +19,19 @@
 namespace corvane {
 
 // Windows system error codes used in log lines; the Linux build maps errno onto them.
-constexpr int kError_File_Not_Found = 2;
-constexpr int kError_Path_Not_Found = 3;
-constexpr int kError_Access_Denied = 5;
-constexpr int kError_Not_Same_Device = 17;
-constexpr int kError_Write_Protect = 19;
-constexpr int kError_Gen_Failure = 31;
-constexpr int kError_Sharing_Violation = 32;
-constexpr int kError_Invalid_Parameter = 87;
-constexpr int kError_Disk_Full = 112;
-constexpr int kError_Dir_Not_Empty = 145;
-constexpr int kError_Already_Exists = 183;
-constexpr int kError_Filename_Too_Long = 206;
-constexpr int kError_Directory = 267;
+constexpr int Error_File_Not_Found = 2;
+constexpr int Error_Path_Not_Found = 3;
+constexpr int Error_Access_Denied = 5;
+constexpr int Error_Not_Same_Device = 17;
+constexpr int Error_Write_Protect = 19;
+constexpr int Error_Gen_Failure = 31;
+constexpr int Error_Sharing_Violation = 32;
+constexpr int Error_Invalid_Parameter = 87;
+constexpr int Error_Disk_Full = 112;
+constexpr int Error_Dir_Not_Empty = 145;
+constexpr int Error_Already_Exists = 183;
+constexpr int Error_Filename_Too_Long = 206;
+constexpr int Error_Directory = 267;
 
 // The three special folders, numbered as the shell numbers them (CSIDL values).
 enum class Special_Folder : int {
@@ -41,7 +41,7 @@ enum class Special_Folder : int {
 };
 
 // The platform value of the version query that means Windows NT.
-constexpr int kPlatform_NT = 2;
+constexpr int Platform_NT = 2;
 
 struct Os_Version {
     int platform = 0;
@@ -88,14 +88,14 @@ class Plugin_System {
     // Deletes one file. 0 or the error code.
     virtual int Delete_File(const std::string& path) = 0;
 
-    // Removes an empty folder. 0 or the error code (kError_Dir_Not_Empty when not empty).
+    // Removes an empty folder. 0 or the error code (Error_Dir_Not_Empty when not empty).
     virtual int Remove_Empty_Folder(const std::string& folder) = 0;
 
     // Creates one folder (its parent must exist). 0 or the error code
-    // (kError_Already_Exists when it is already there).
+    // (Error_Already_Exists when it is already there).
     virtual int Create_Folder(const std::string& folder) = 0;
 
-    // Moves a file, never replacing an existing target: fails with kError_Already_Exists
+    // Moves a file, never replacing an existing target: fails with Error_Already_Exists
     // then. Keeps the file's times. 0 or the error code.
     virtual int Move_No_Replace(const std::string& from, const std::string& to) = 0;
 

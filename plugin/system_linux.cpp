@@ -19,10 +19,10 @@
 namespace corvane {
 namespace {
 
-constexpr std::int64_t kSeconds_1601_To_1970 = 11644473600LL;
+constexpr std::int64_t Seconds_1601_To_1970 = 11644473600LL;
 
 File_Ticks Ticks_From(std::int64_t seconds, long nanoseconds) {
-    std::int64_t ticks = (seconds + kSeconds_1601_To_1970) * 10000000LL + nanoseconds / 100;
+    std::int64_t ticks = (seconds + Seconds_1601_To_1970) * 10000000LL + nanoseconds / 100;
     return ticks < 0 ? 0 : static_cast<File_Ticks>(ticks);
 }
 
@@ -62,7 +62,7 @@ int Copy_Then_Delete(const std::string& from, const std::string& to) {
     struct stat info;
     if (lstat(from.c_str(), &info) != 0) return Windows_Error(errno, from);
     // Like the system move, only files cross devices; folders do not.
-    if (!S_ISREG(info.st_mode)) return kError_Not_Same_Device;
+    if (!S_ISREG(info.st_mode)) return Error_Not_Same_Device;
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return Windows_Error(errno, from);
     int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
@@ -113,7 +113,7 @@ int Move_Without_Renameat2(const std::string& from, const std::string& to) {
     if (!S_ISDIR(info.st_mode) && errno != EPERM && errno != ENOTSUP) {
         return errno == EXDEV ? Copy_Then_Delete(from, to) : Windows_Error(errno, to);
     }
-    if (Lexists(to)) return kError_Already_Exists;
+    if (Lexists(to)) return Error_Already_Exists;
     if (rename(from.c_str(), to.c_str()) != 0) return Windows_Error(errno, to);
     return 0;
 }
@@ -131,33 +131,33 @@ int Windows_Error(int error_number, const std::string& path) {
         case 0:
             return 0;
         case ENOENT:
-            return Parent_Is_Folder(path) ? kError_File_Not_Found : kError_Path_Not_Found;
+            return Parent_Is_Folder(path) ? Error_File_Not_Found : Error_Path_Not_Found;
         case ENOTDIR:
-            return kError_Path_Not_Found;
+            return Error_Path_Not_Found;
         case EACCES:
         case EPERM:
         case EISDIR:
-            return kError_Access_Denied;
+            return Error_Access_Denied;
         case ENOTEMPTY:
-            return kError_Dir_Not_Empty;
+            return Error_Dir_Not_Empty;
         case EEXIST:
-            return kError_Already_Exists;
+            return Error_Already_Exists;
         case EXDEV:
-            return kError_Not_Same_Device;
+            return Error_Not_Same_Device;
         case EROFS:
-            return kError_Write_Protect;
+            return Error_Write_Protect;
         case EBUSY:
         case ETXTBSY:
-            return kError_Sharing_Violation;
+            return Error_Sharing_Violation;
         case EINVAL:
-            return kError_Invalid_Parameter;
+            return Error_Invalid_Parameter;
         case ENOSPC:
         case EDQUOT:
-            return kError_Disk_Full;
+            return Error_Disk_Full;
         case ENAMETOOLONG:
-            return kError_Filename_Too_Long;
+            return Error_Filename_Too_Long;
         default:
-            return kError_Gen_Failure;
+            return Error_Gen_Failure;
     }
 }
 
@@ -210,8 +210,8 @@ int Linux_System::Delete_File(const std::string& path) {
 
 int Linux_System::Remove_Empty_Folder(const std::string& folder) {
     if (rmdir(folder.c_str()) == 0) return 0;
-    if (errno == ENOTEMPTY || errno == EEXIST) return kError_Dir_Not_Empty;
-    if (errno == ENOTDIR && Lexists(folder)) return kError_Directory;
+    if (errno == ENOTEMPTY || errno == EEXIST) return Error_Dir_Not_Empty;
+    if (errno == ENOTDIR && Lexists(folder)) return Error_Directory;
     return Windows_Error(errno, folder);
 }
 

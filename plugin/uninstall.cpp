@@ -5,10 +5,10 @@
 
 namespace corvane {
 
-const Product_Layout kHaskett_Layout{"Haskett", {"Data", "IP Stats", "Logs/CSV", "Logs"}, true};
-const Product_Layout kMirelle_Layout{"Mirelle", {"Data", "Scores"}, false};
-const Product_Layout kDunstow_Layout{"Dunstow", {"Data", "Images"}, false};
-const Product_Layout kTindral_Layout{"Tindral", {"Data"}, false};
+const Product_Layout Haskett_Layout{"Haskett", {"Data", "IP Stats", "Logs/CSV", "Logs"}, true};
+const Product_Layout Mirelle_Layout{"Mirelle", {"Data", "Scores"}, false};
+const Product_Layout Dunstow_Layout{"Dunstow", {"Data", "Images"}, false};
+const Product_Layout Tindral_Layout{"Tindral", {"Data"}, false};
 
 namespace {
 

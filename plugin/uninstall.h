@@ -17,10 +17,10 @@ struct Product_Layout {
     bool all_users_copy;  // the product also keeps a folder under all users' data
 };
 
-extern const Product_Layout kHaskett_Layout;
-extern const Product_Layout kMirelle_Layout;
-extern const Product_Layout kDunstow_Layout;
-extern const Product_Layout kTindral_Layout;
+extern const Product_Layout Haskett_Layout;
+extern const Product_Layout Mirelle_Layout;
+extern const Product_Layout Dunstow_Layout;
+extern const Product_Layout Tindral_Layout;
 
 // On Vista and 7 removes the VirtualStore copy under "Program Files" and, for a product
 // with an all-users copy, that copy; then always the folders under the user's application

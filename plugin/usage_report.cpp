@@ -36,14 +36,14 @@ void Send_Usage_Report(Plugin_System& system, const std::string& host) {
     Usage_Report report;
     std::string path;
     // Popping stops at the first empty pop; the values not reached stay empty.
-    if (Pop_String(system, report.action, kReport_Argument_Chars) &&
-        Pop_String(system, report.program, kReport_Argument_Chars) &&
-        Pop_String(system, report.version, kReport_Argument_Chars)) {
-        Pop_String(system, path, kReport_Argument_Chars);
+    if (Pop_String(system, report.action, Report_Argument_Chars) &&
+        Pop_String(system, report.program, Report_Argument_Chars) &&
+        Pop_String(system, report.version, Report_Argument_Chars)) {
+        Pop_String(system, path, Report_Argument_Chars);
     }
     report.os = Get_OS_Name(system, &report.major, &report.minor);
     report.os_timestamp = Get_Creation_Time(system, path);
-    system.Http_Get(Usage_Report_Url(host, report), kReport_Agent);
+    system.Http_Get(Usage_Report_Url(host, report), Report_Agent);
 }
 
 }  // namespace corvane

@@ -10,10 +10,10 @@
 namespace corvane {
 
 // The request's user agent.
-constexpr const char kReport_Agent[] = "InetURL/1.0";
+constexpr const char Report_Agent[] = "InetURL/1.0";
 
 // Each text argument keeps at most this many characters.
-constexpr std::size_t kReport_Argument_Chars = 251;
+constexpr std::size_t Report_Argument_Chars = 251;
 
 struct Usage_Report {
     std::string action;

@@ -242,6 +242,10 @@ int Tindral_Main() {
         return 1;
     }
     Settings_Leftovers_Remove(Paths.Config_File.c_str());
+    // The pictures and sounds decode on worker threads while the window and its OpenGL
+    // context are made, which leaves the other processor idle most of the time.
+    Game_Window.Texture_Prefetch(Start_Up_Textures, Start_Up_Texture_Count);
+    Game_Audio.Prefetch(Start_Up_Sounds, Start_Up_Sound_Count);
 
     std::string display_error;
     if (!Platform_Video_Init(&display_error)) {
@@ -258,6 +262,8 @@ int Tindral_Main() {
     Game_Window.Set_Icon();
 
     if (!Game_Resources_Load()) Resources_Failed();
+    Game_Window.Texture_Prefetch_End();
+    Game_Audio.Prefetch_End();
     Settings_Load(Paths.Config_File.c_str(), Settings, High_Scores_A, High_Scores_B);
     Log_Write(Engine_Log, 0, "Game resources initialized [%s]", Paths.OS_Name.c_str());
     Camera_Place(Game_Camera, Settings.CameraView);

@@ -11,6 +11,8 @@ void Screen_Fader::Fade_Start(Fader_Host& host, int from, int to, float seconds)
 void Screen_Fader::Fade_Update(Fader_Host& host, int& screen_state, int& match_phase,
                                float elapsed) {
     if (Fade_Phase == 0) return;
+    // The screen this frame drew, which the veil goes over.
+    const bool over_empty_screen = screen_state == SCREEN_EXIT;
     Remaining -= elapsed;
     if (Remaining <= 0.0f) {
         if (Fade_Phase == 2) {
@@ -34,6 +36,10 @@ void Screen_Fader::Fade_Update(Fader_Host& host, int& screen_state, int& match_p
             }
         }
     }
-    float fraction = Remaining / Half;
-    host.Draw_Veil(Fade_Phase == 2 ? 1.0f - fraction : fraction);
+    const float fraction = Remaining / Half;
+    const float opacity = Fade_Phase == 2 ? 1.0f - fraction : fraction;
+    // A veil that shows nothing, or black over the empty screen (black already), leaves
+    // every pixel as it is, and a blended quad over the whole window is among the dearest
+    // things a software renderer draws: such a veil is not drawn at all.
+    if (opacity > 0.0f && !over_empty_screen) host.Draw_Veil(opacity);
 }

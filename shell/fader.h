@@ -15,7 +15,8 @@ class Fader_Host {
     virtual void Match_Setup() = 0;
     // Ends the main loop after this frame.
     virtual void Request_Quit() = 0;
-    // Draws the black veil over the whole screen; opacity 0 or below shows nothing.
+    // Draws the black veil over the whole screen, 0 < opacity <= 1. Only asked for when it
+    // can be seen: not at opacity 0 or below, and not over the empty screen.
     virtual void Draw_Veil(float opacity) = 0;
 };
 

@@ -7,74 +7,85 @@ bool Timer_Source::Performance_Counter_Available() const {
 }
 std::uint64_t Timer_Source::Cycle_Counter() const { return Platform_Cycle_Counter(); }
 std::uint32_t Timer_Source::Milliseconds() const { return Platform_Milliseconds(); }
-std::time_t Timer_Source::Calendar_Time() const { return Platform_Calendar_Time(); }
+std::uint64_t Timer_Source::Nanoseconds() const { return Platform_Nanoseconds(); }
+void Timer_Source::Pause(int milliseconds) const { Platform_Sleep(milliseconds); }
 
 namespace {
 const Timer_Source Platform_Clocks;
 }
 
-CTarvelTimer::CTarvelTimer() : Source(&Platform_Clocks) { Calibrate(); }
+CTarvelTimer::CTarvelTimer() : source_(&Platform_Clocks) { Calibration_Start(); }
 
-CTarvelTimer::CTarvelTimer(const Timer_Source& source) : Source(&source) { Calibrate(); }
+CTarvelTimer::CTarvelTimer(const Timer_Source& source) : source_(&source) {
+    Calibration_Start();
+}
 
 namespace {
 
-// The cycle counter and the millisecond clock read at one moment: retried until both
-// millisecond readings around the counter read are at most one tick apart, so that a
-// process descheduled in between does not pair readings taken far apart.
-void Read_Pair(const Timer_Source& source, std::uint64_t* cycles, std::uint32_t* millis) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::uint32_t before = source.Milliseconds();
-        *cycles = source.Cycle_Counter();
-        *millis = source.Milliseconds();
-        if (*millis - before <= 1u) return;
+// The shortest calibration. The counter's rate comes out as the cycles counted divided by
+// the time the monotonic clock saw pass, so the interval needs no particular moment to
+// start or end, and losing the processor within it costs no accuracy: only each end's
+// pairing of the two clocks does, bounded below.
+constexpr std::uint64_t Calibration_Ns = 20'000'000;
+// The widest bracket of monotonic readings around a counter read that is taken without
+// retrying: 2 us at each end of 20 ms is 1e-4 at worst.
+constexpr std::uint64_t Max_Pair_Spread_Ns = 2000;
+
+// The cycle counter read between two readings of the monotonic clock, retried while the
+// two lie too far apart (the process lost the processor between them); after 100 tries
+// the narrowest bracket seen.
+CTarvelTimer::Clock_Pair Read_Pair(const Timer_Source& source) {
+    CTarvelTimer::Clock_Pair best;
+    for (int attempt = 0; attempt < 100 && best.spread > Max_Pair_Spread_Ns; ++attempt) {
+        const std::uint64_t before = source.Nanoseconds();
+        const std::uint64_t cycles = source.Cycle_Counter();
+        const std::uint64_t after = source.Nanoseconds();
+        const std::uint64_t spread = after - before;
+        if (after >= before && spread < best.spread) {
+            best = CTarvelTimer::Clock_Pair{cycles, before + spread / 2, spread};
+        }
     }
+    return best;
 }
 
 }  // namespace
 
-void CTarvelTimer::Calibrate() {
-    if (!Source->Performance_Counter_Available()) {
-        Use_Cycle_Counter = false;
-        Previous = Current = Source->Milliseconds();
-        return;
+void CTarvelTimer::Calibration_Start() {
+    Use_Cycle_Counter = false;
+    Previous = Current = source_->Milliseconds();
+    calibrating_ = source_->Performance_Counter_Available();
+    if (calibrating_) calibration_start_ = Read_Pair(*source_);
+}
+
+void CTarvelTimer::Calibration_End() {
+    calibrating_ = false;
+    const Clock_Pair& start = calibration_start_;
+    // Start-up between construction and the first tick usually lasts far longer than the
+    // shortest calibration; only when it did not is the rest waited for.
+    const std::uint64_t now = source_->Nanoseconds();
+    if (now >= start.nanoseconds && now - start.nanoseconds < Calibration_Ns) {
+        const std::uint64_t rest = Calibration_Ns - (now - start.nanoseconds);
+        source_->Pause(static_cast<int>((rest + 999'999) / 1'000'000));
     }
+    const Clock_Pair end = Read_Pair(*source_);
+    // A clock that stood still or a counter that ran backwards cannot be calibrated: the
+    // millisecond timer measures the frames then, from its reading at construction.
+    if (end.nanoseconds <= start.nanoseconds || end.cycles <= start.cycles) return;
     Use_Cycle_Counter = true;
-    // Span exactly one calendar-second boundary to the next.
-    std::time_t t0 = Source->Calendar_Time();
-    while (Source->Calendar_Time() == t0) {
-    }
-    t0 = Source->Calendar_Time();
-    std::uint64_t c0 = 0;
-    std::uint32_t m0 = 0;
-    Read_Pair(*Source, &c0, &m0);
-    std::time_t t1 = Source->Calendar_Time();
-    while (Source->Calendar_Time() == t1) {
-    }
-    t1 = Source->Calendar_Time();
-    std::uint64_t c1 = 0;
-    std::uint32_t m1 = 0;
-    Read_Pair(*Source, &c1, &m1);
-    Previous = static_cast<std::uint32_t>(c0);
-    Current = static_cast<std::uint32_t>(c1);
-    // The counter is divided by the time that really passed between its two reads, as the
-    // millisecond clock saw it. The whole calendar second is only right when the process
-    // ran at both boundaries: on a busy machine it can be descheduled between seeing a
-    // boundary and reading the counter, and every later frame would then be measured too
-    // long or too short by the share of the second it lost (7 % was seen).
-    const std::uint32_t millis = m1 - m0;
-    const float seconds = millis > 0u ? static_cast<float>(millis) * 0.001f
-                                      : static_cast<float>(t1 - t0);
-    Cycles_Per_Second = static_cast<float>(static_cast<double>(c1 - c0) / seconds);
+    // The counter as read at construction, so the first tick measures from there.
+    Current = static_cast<std::uint32_t>(start.cycles);
+    Cycles_Per_Second = static_cast<float>(static_cast<double>(end.cycles - start.cycles) * 1e9 /
+                                           static_cast<double>(end.nanoseconds - start.nanoseconds));
 }
 
 std::uint32_t CTarvelTimer::Tick() {
+    if (calibrating_) Calibration_End();
     Previous = Current;
     if (Use_Cycle_Counter) {
-        Current = static_cast<std::uint32_t>(Source->Cycle_Counter());
+        Current = static_cast<std::uint32_t>(source_->Cycle_Counter());
         Elapsed = static_cast<float>(Current - Previous) / Cycles_Per_Second;
     } else {
-        Current = Source->Milliseconds();
+        Current = source_->Milliseconds();
         Elapsed = static_cast<float>(static_cast<double>(Current - Previous) *
                                      static_cast<double>(0.001f));
     }

@@ -1,5 +1,7 @@
 // Channel numbers, channel counts and the device's own log lines.
 #include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/efx.h>
 
 #include <functional>
 
@@ -89,6 +91,17 @@ TEST_F(AudioDevice, LogsOpeningLoadingAndReleasing) {
         {0, "CTarvelAudio::~CTarvelAudio() :: OpenAL device released"},
     };
     EXPECT_EQ(Log_Entries(), expected);
+}
+
+// The device is opened without effect sends, whose per-voice state the game would only
+// pay for in memory.
+TEST_F(AudioDevice, ContextHasNoEffectSends) {
+    CTarvelAudio audio(6);
+    ALCcontext* context = alcGetCurrentContext();
+    ASSERT_NE(context, nullptr);
+    ALCint sends = -1;
+    alcGetIntegerv(alcGetContextsDevice(context), ALC_MAX_AUXILIARY_SENDS, 1, &sends);
+    EXPECT_EQ(sends, 0);
 }
 
 // The test configuration allows OpenAL 16 sources. A channel beyond them loads silent and

@@ -1,14 +1,19 @@
 """The game played from start to finish in a real window, with a player's mouse clicks and
 key presses only: the menu's rows and buttons, a match suspended and continued, leaving,
-and a whole "High Score" run with a name typed into the tables. What happened is read
-back from the screen, from config.dat written by the game and from its exit status.
-The player's program walks through the menu; the test copy of the program plays the
-whole run (150 seconds of game time, as fast as the machine draws them).
+and a whole "High Score" run with a name typed into the tables and uploaded to the real
+tindral-web, which the test starts on 127.0.0.1. What happened is read back from the
+screen, from config.dat and log.dat written by the game, from its exit status and from the
+service's page. The player's program walks through the menu; the test copy of the program
+plays the whole run (150 seconds of game time, as fast as the machine draws them).
 Run inside tests/e2e/xvfb_run.sh.
-Usage: game_e2e.py PROGRAM WEB_HOST TEST_PROGRAM DATA_FOLDER [TEST...]
-With TINDRAL_SHOTS_DIR set, the screenshots a person would look at are kept there."""
+Usage: game_e2e.py PROGRAM WEB_HOST TEST_PROGRAM DATA_FOLDER WEB_SERVICE [TEST...]
+WEB_SERVICE is the tindral-web program (a name that is no program when it was not built).
+With TINDRAL_SHOTS_DIR set, the screenshots a person would look at are kept there, and so
+is the service's database after the run (web_after_e2e.db), to show its page in a browser:
+    tindral-web --listen 127.0.0.1:8090 --db DIR/web_after_e2e.db"""
 
 import os
+import re
 import shutil
 import stat
 import sys
@@ -25,7 +30,10 @@ from tindral_driver import (  # noqa: E402
     count, is_green, is_grey, is_white, menu_box, menu_point, move_to, open_menu, pixels,
     press, read_text, run, screenshot, wait_for)
 
-PROGRAM, WEB_HOST, TEST_PROGRAM, DATA = (sys.argv[1:5] + [""] * 4)[:4]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "web"))
+from web_service import Service  # noqa: E402
+
+PROGRAM, WEB_HOST, TEST_PROGRAM, DATA, WEB_SERVICE = (sys.argv[1:6] + [""] * 5)[:5]
 SHOTS = os.environ.get("TINDRAL_SHOTS_DIR")
 # How long the test copy may take in wall time for a whole run.
 RUN_WALL_SECONDS = 300.0
@@ -142,6 +150,20 @@ class Played(unittest.TestCase):
         x, y = int(0.145 * w), int(0.542 * h)
         size_w, size_h = int(0.276 * w), int(0.276 * h)
         return tuple(map(tuple, pixels(frame, (cx + x, cy + h - y - size_h, size_w, size_h))))
+
+    def web_service(self):
+        """The real tindral-web on a free port of 127.0.0.1 with a database of its own
+        (self.web_database), stopped when the test ends."""
+        if not os.access(WEB_SERVICE, os.X_OK):
+            self.fail(f"tindral-web is not built ({WEB_SERVICE!r}): it needs "
+                      "libcpp-httplib-dev, libsqlite3-dev and libpqxx-dev, which "
+                      "scripts/setup.sh installs")
+        folder = tempfile.mkdtemp(prefix="tindral-web-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        self.web_database = os.path.join(folder, "scores.db")
+        service = Service(WEB_SERVICE, "--db", self.web_database)
+        self.addCleanup(service.__exit__)
+        return service
 
     def wait_for_menu_gone(self):
         wait_for(lambda: not is_grey(self.frame().pixel(*self.at(LEVEL_BLOCK_CORNER))), 15,
@@ -276,12 +298,17 @@ class Played(unittest.TestCase):
     # ---- a whole "High Score" run --------------------------------------------------------
 
     def test_high_score_run_enters_both_tables(self):
-        # The computer plays Bottom; uploads are off so that nothing leaves the machine.
+        # The computer plays Bottom. Uploads are on, to the tindral-web this test runs on
+        # 127.0.0.1, so the run reaches the world tables and still nothing leaves the machine.
+        service = self.web_service()
+        first_day = time.strftime("%Y-%m-%d", time.gmtime())
         copy = Test_Copy.make(TEST_PROGRAM, DATA, tempfile.mkdtemp(prefix="tindral-copy-"))
         self.addCleanup(shutil.rmtree, copy.folder, True)
         game = self.start(config="CameraView = 1\nLevel = 6\nSound = 0\n"
-                                 "UploadHighScores = 0\nTop = 7\nBottom = 7\nLeft = 7\n"
-                                 "Right = 7\n", env=copy.env(), program=copy.program)
+                                 "UploadHighScores = 1\nTop = 7\nBottom = 7\nLeft = 7\n"
+                                 "Right = 7\n",
+                          env=copy.env(web_host=f"127.0.0.1:{service.port}"),
+                          program=copy.program)
         menu = self.frame()
         self.assertEqual(count(menu, self.box(TABLE_A_SPHERES), is_orange), 0)
         self.assertEqual(count(menu, self.box(TABLE_B_TIME), is_orange), 0)
@@ -326,6 +353,34 @@ class Played(unittest.TestCase):
         self.assertEqual(config_values(game.data_file("config.dat")).get("High_Score_1A"),
                          saved["High_Score_1A"])
 
+        # Sent once, acknowledged, and shown to the world as config.dat has it.
+        log = read_text(game.data_file("log.dat"))
+        scores = service.scores()
+        self.assertEqual(log.count("High score upload completed"), 1,
+                         f"completed uploads in log.dat; tindral-web holds {scores['runs']} "
+                         "run(s)")
+        self.assertIn(f"High score upload completed [Ann7][{a[2]}][{a[1]}]", log)
+        os_name = re.search(r"Game resources initialized \[([^\]]*)\]", log).group(1)
+        days = {first_day, time.strftime("%Y-%m-%d", time.gmtime())}
+        self.assertEqual(scores["runs"], 1)
+        for table in ("fewest_spheres", "longest_time"):
+            self.assertEqual(len(scores[table]), 1, scores)
+            entry = dict(scores[table][0])
+            self.assertIn(entry.pop("date"), days)
+            self.assertEqual(entry, {"rank": 1, "name": "Ann7", "spheres": int(a[1]),
+                                     "seconds": float(a[2]), "os": os_name})
+        page = service.page()
+        self.assertEqual(page.counts.get("runs"), "1")
+        for section in ("by-spheres", "by-time"):
+            self.assertEqual(len(page.rows.get(section, [])), 1, page.rows)
+            row = page.rows[section][0]
+            self.assertIn(row[5], days)
+            self.assertEqual(row[:5], ["1", "Ann7", a[1], f"{float(a[2]):.2f}", os_name])
+        if SHOTS:
+            # Stopped first: a clean stop leaves the whole database in its main file.
+            self.assertEqual(service.stop()[0], 0)
+            shutil.copy(self.web_database, os.path.join(SHOTS, "web_after_e2e.db"))
+
 
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[5:])
+    unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[6:])

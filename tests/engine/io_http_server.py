@@ -15,6 +15,7 @@ Routes:
     /cut                announces 3000 bytes, sends 1500 and closes
     /headers-then-close announces 100 bytes, sends none and closes
     /hang               accepts and never answers
+    /endless            a body without end, until the client goes away
     /accessTindral.php  "score noted", or an empty body when username=Blank
     anything else, including a proxy's absolute target: "proxied"
 """
@@ -80,6 +81,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.flush()
             self.close_connection = True
+        elif path == "/endless":
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.end_headers()
+            block = b"y" * 65536
+            self.close_connection = True
+            while True:
+                self.wfile.write(block)
         elif path == "/hang":
             time.sleep(60)
             self.close_connection = True

@@ -63,11 +63,17 @@ TEST_F(Retrieve, BodyComesBackAsWindowsText) {
         {"a NUL byte is kept", "/bytes/" + Hex(std::string("a\0b", 3)), std::string("a\0b", 3)},
         {"empty body", "/size/0", ""},
         {"redirect followed", "/redirect/size/10", Pattern(10)},
+        {"the longest answer taken", "/size/1048576", Pattern(1048576)},
     };
     for (const Body_Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::string url = server.Base() + c.path;
-        EXPECT_EQ(io.Retrieve_Data_URL(url.c_str(), nullptr), c.expected);
+        const std::string answer = io.Retrieve_Data_URL(url.c_str(), nullptr);
+        if (c.expected.size() < 4096) {
+            EXPECT_EQ(answer, c.expected);
+        } else {
+            EXPECT_TRUE(answer == c.expected) << answer.size() << " bytes came back";
+        }
         EXPECT_EQ(folder.Body_Files(), Lines{});
     }
     EXPECT_EQ(folder.Log_Messages(1), Lines{});
@@ -166,12 +172,19 @@ TEST_F(Retrieve, FailuresGiveAnEmptyResultTheirLinesAndNoFiles) {
         {"not a web address",
          "file:///etc/hostname",
          {Prefix + "(InternetOpenURL [12006])", Prefix + "(InternetReadFile [6])"}},
+        {"one byte more than any answer may be",
+         server.Base() + "/size/" + std::to_string(io.Max_Body_Bytes + 1),
+         {Prefix + "(InternetReadFile [12017])"}},
+        {"a body without end",
+         server.Base() + "/endless",
+         {Prefix + "(InternetReadFile [12017])"}},
     };
     std::string saved = folder.Path() + "/answer.txt";
     for (const Failure_Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::size_t logged = folder.Log_Messages(1).size();
-        EXPECT_EQ(io.Retrieve_Data_URL(c.url.c_str(), saved.c_str()), "");
+        const std::string answer = io.Retrieve_Data_URL(c.url.c_str(), saved.c_str());
+        EXPECT_TRUE(answer.empty()) << answer.size() << " bytes came back";
         Lines lines = folder.Log_Messages(1);
         EXPECT_EQ(Lines(lines.begin() + logged, lines.end()), c.lines);
         EXPECT_EQ(folder.Body_Files(), Lines{});

@@ -31,7 +31,7 @@ if ! printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigne
 fi
 
 # Floating-point contraction off, as in the main build: the model code relies on it.
-flags="-std=c++20 -g -O1 -ffp-contract=off -fsanitize=address,undefined -fno-sanitize-recover=undefined"
+flags="-std=c++20 -gline-tables-only -O1 -ffp-contract=off -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 # Every library's include folders, each once; the system's own folder stays last, where
 # the compiler keeps it.
 includes=""

@@ -22,6 +22,9 @@ LIBRARY_HEADERS = {
     "FreeType": [r"ft2build\.h", r"freetype/"],
     "NSIS plug-in API": [r"nsis/"],
     "Windows": [r"windows\.h", r"wininet\.h", r"shlobj\.h", r"shellapi\.h"],
+    "cpp-httplib": [r"httplib\.h"],
+    "SQLite": [r"sqlite3\.h"],
+    "libpqxx": [r"pqxx/"],
 }
 
 ROW = re.compile(r"^\| `([a-z]+)/` \| .*? \| (.*?) \|$")

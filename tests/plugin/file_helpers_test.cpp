@@ -56,7 +56,7 @@ struct Move_Case {
     bool create_destination = true;
 };
 
-const Move_Case kMove_Cases[] = {
+const Move_Case Move_Cases[] = {
     {"same time, same folder",
      1000000000,
      0,
@@ -168,7 +168,7 @@ TEST_P(Move_File_Test, FollowsTheConflictTable) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Move_File_Test, ::testing::ValuesIn(kMove_Cases),
+INSTANTIATE_TEST_SUITE_P(Cases, Move_File_Test, ::testing::ValuesIn(Move_Cases),
                          [](const ::testing::TestParamInfo<Move_Case>& test_info) {
                              std::string name = test_info.param.title;
                              std::replace_if(
@@ -250,16 +250,16 @@ TEST(Remove_Folder, DeletesPlainFilesAndKeepsAFolderWithASubfolder) {
 }
 
 TEST(File_Time, ConvertsWindowsTicksKeepingTheLow32Bits) {
-    constexpr std::uint64_t kTicks_1970 = 116444736000000000ULL;
+    constexpr std::uint64_t Ticks_1970 = 116444736000000000ULL;
     struct Row {
         std::uint64_t ticks;
         std::int32_t seconds;
     } rows[] = {
-        {kTicks_1970, 0},
-        {kTicks_1970 + 1234567890ULL * 10000000ULL, 1234567890},
-        {kTicks_1970 + 1234567890ULL * 10000000ULL + 9999999ULL, 1234567890},  // cut, not rounded
-        {kTicks_1970 - 10000000ULL, -1},
-        {kTicks_1970 + 2147483648ULL * 10000000ULL, INT32_MIN},  // 2038 wraps
+        {Ticks_1970, 0},
+        {Ticks_1970 + 1234567890ULL * 10000000ULL, 1234567890},
+        {Ticks_1970 + 1234567890ULL * 10000000ULL + 9999999ULL, 1234567890},  // cut, not rounded
+        {Ticks_1970 - 10000000ULL, -1},
+        {Ticks_1970 + 2147483648ULL * 10000000ULL, INT32_MIN},  // 2038 wraps
         {0, 1240428288},  // 1601: the low 32 bits of -11,644,473,600
     };
     for (const Row& row : rows) {

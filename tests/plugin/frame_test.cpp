@@ -14,7 +14,7 @@ namespace {
 using plugin_test::Installer_Stack;
 
 void Record(Installer_Stack& stack) {
-    corvane::Record_Call(nullptr, plugin_test::kString_Size, nullptr,
+    corvane::Record_Call(nullptr, plugin_test::String_Size, nullptr,
                          reinterpret_cast<corvane::Stack_Entry**>(&stack.top));
 }
 
@@ -39,7 +39,7 @@ TEST(Pop_String, EmptyOrMissingStackLeavesTheTextEmpty) {
     EXPECT_FALSE(corvane::Pop_String(system, text, 251));
     EXPECT_EQ(text, "");
 
-    corvane::Record_Call(nullptr, plugin_test::kString_Size, nullptr, nullptr);
+    corvane::Record_Call(nullptr, plugin_test::String_Size, nullptr, nullptr);
     text = "stale";
     EXPECT_FALSE(corvane::Pop_String(system, text, 251));
     EXPECT_EQ(text, "");

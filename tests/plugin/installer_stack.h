@@ -12,7 +12,7 @@
 
 namespace plugin_test {
 
-constexpr int kString_Size = 1024;  // NSIS's default string size
+constexpr int String_Size = 1024;  // NSIS's default string size
 
 class Installer_Stack {
   public:
@@ -29,9 +29,9 @@ class Installer_Stack {
 
     // Like NSIS's pushstring: the text is cut to string_size - 1 characters.
     void Push(const std::string& text) {
-        std::size_t block = offsetof(Nsis_Stack_Entry, text) + kString_Size;
+        std::size_t block = offsetof(Nsis_Stack_Entry, text) + String_Size;
         auto* entry = static_cast<Nsis_Stack_Entry*>(std::calloc(1, block));
-        std::strncpy(entry->text, text.c_str(), kString_Size - 1);
+        std::strncpy(entry->text, text.c_str(), String_Size - 1);
         entry->next = top;
         top = entry;
     }

@@ -31,8 +31,8 @@ class Plugin_Library {
         auto function = reinterpret_cast<Nsis_Plugin_Function>(dlsym(handle_, name));
         ASSERT_NE(function, nullptr) << name << " is not exported";
         // $0-$9, $R0-$R9, $CMDLINE, $INSTDIR, $OUTDIR, $EXEDIR, $LANGUAGE
-        std::string variables(25 * static_cast<std::size_t>(kString_Size), '\0');
-        function(nullptr, kString_Size, variables.data(), &stack.top, nullptr);
+        std::string variables(25 * static_cast<std::size_t>(String_Size), '\0');
+        function(nullptr, String_Size, variables.data(), &stack.top, nullptr);
     }
 
   private:

@@ -108,7 +108,7 @@ class Replace_Watch : public corvane::Linux_System {
     int Replace_File(const std::string& from, const std::string& to) override {
         settings_existed = std::filesystem::exists(to);
         settings_seen = Read_File(to);
-        if (fail) return corvane::kError_Access_Denied;
+        if (fail) return corvane::Error_Access_Denied;
         return Linux_System::Replace_File(from, to);
     }
 };

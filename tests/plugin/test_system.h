@@ -34,12 +34,12 @@ class Test_System : public corvane::Linux_System {
     }
 
     int Delete_File(const std::string& path) override {
-        if (undeletable.count(path) != 0) return corvane::kError_Sharing_Violation;
+        if (undeletable.count(path) != 0) return corvane::Error_Sharing_Violation;
         return Linux_System::Delete_File(path);
     }
 };
 
-inline constexpr corvane::Os_Version kWindows_7{corvane::kPlatform_NT, 6, 1};
-inline constexpr corvane::Os_Version kWindows_XP{corvane::kPlatform_NT, 5, 1};
+inline constexpr corvane::Os_Version Windows_7{corvane::Platform_NT, 6, 1};
+inline constexpr corvane::Os_Version Windows_XP{corvane::Platform_NT, 5, 1};
 
 }  // namespace plugin_test

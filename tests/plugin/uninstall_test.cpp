@@ -14,13 +14,13 @@ using plugin_test::Snapshot;
 using plugin_test::Temp_Folder;
 using Tree = std::map<std::string, std::string>;
 
-const char kVirtual_Store[] = "Local/VirtualStore/Program Files";
+const char Virtual_Store[] = "Local/VirtualStore/Program Files";
 
 // The three special folders, which an uninstall never removes.
 Tree Special_Folders() {
     return {{"Local", "<folder>"},
             {"Local/VirtualStore", "<folder>"},
-            {kVirtual_Store, "<folder>"},
+            {Virtual_Store, "<folder>"},
             {"ProgramData", "<folder>"},
             {"Roaming", "<folder>"}};
 }
@@ -70,7 +70,7 @@ TEST_P(Uninstall_Stuck_File, KeepsTheFileAndTheFoldersAboveItAndRemovesTheRest) 
     const bool vista_family = c.version.major == 6;
     Fill(temp / "Roaming", *c.product);
     if (vista_family) {
-        Fill(temp / kVirtual_Store, *c.product);
+        Fill(temp / Virtual_Store, *c.product);
         if (c.product->all_users_copy) Fill(temp / "ProgramData", *c.product);
     }
     system.undeletable = {temp / c.stuck};
@@ -89,36 +89,36 @@ TEST_P(Uninstall_Stuck_File, KeepsTheFileAndTheFoldersAboveItAndRemovesTheRest) 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Uninstall_Stuck_File,
     ::testing::Values(Stuck_Case{"InTheDataFolder",
-                                 &corvane::kTindral_Layout,
-                                 plugin_test::kWindows_XP,
+                                 &corvane::Tindral_Layout,
+                                 plugin_test::Windows_XP,
                                  "Roaming/Tindral/Data/file.dat",
                                  {{"Roaming/Tindral", "<folder>"},
                                   {"Roaming/Tindral/Data", "<folder>"},
                                   {"Roaming/Tindral/Data/file.dat", "x"}}},
                       Stuck_Case{
                           "InTheProductFolder",
-                          &corvane::kTindral_Layout,
-                          plugin_test::kWindows_XP,
+                          &corvane::Tindral_Layout,
+                          plugin_test::Windows_XP,
                           "Roaming/Tindral/file.dat",
                           {{"Roaming/Tindral", "<folder>"}, {"Roaming/Tindral/file.dat", "x"}}},
                       Stuck_Case{"TwoLevelsDown",
-                                 &corvane::kHaskett_Layout,
-                                 plugin_test::kWindows_XP,
+                                 &corvane::Haskett_Layout,
+                                 plugin_test::Windows_XP,
                                  "Roaming/Haskett/Logs/CSV/file.dat",
                                  {{"Roaming/Haskett", "<folder>"},
                                   {"Roaming/Haskett/Logs", "<folder>"},
                                   {"Roaming/Haskett/Logs/CSV", "<folder>"},
                                   {"Roaming/Haskett/Logs/CSV/file.dat", "x"}}},
                       Stuck_Case{"InTheVirtualStoreCopyOnWindows7",
-                                 &corvane::kTindral_Layout,
-                                 plugin_test::kWindows_7,
-                                 std::string(kVirtual_Store) + "/Tindral/Data/file.dat",
-                                 {{std::string(kVirtual_Store) + "/Tindral", "<folder>"},
-                                  {std::string(kVirtual_Store) + "/Tindral/Data", "<folder>"},
-                                  {std::string(kVirtual_Store) + "/Tindral/Data/file.dat", "x"}}},
+                                 &corvane::Tindral_Layout,
+                                 plugin_test::Windows_7,
+                                 std::string(Virtual_Store) + "/Tindral/Data/file.dat",
+                                 {{std::string(Virtual_Store) + "/Tindral", "<folder>"},
+                                  {std::string(Virtual_Store) + "/Tindral/Data", "<folder>"},
+                                  {std::string(Virtual_Store) + "/Tindral/Data/file.dat", "x"}}},
                       Stuck_Case{"InTheAllUsersCopyOnWindows7",
-                                 &corvane::kHaskett_Layout,
-                                 plugin_test::kWindows_7,
+                                 &corvane::Haskett_Layout,
+                                 plugin_test::Windows_7,
                                  "ProgramData/Haskett/IP Stats/file.dat",
                                  {{"ProgramData/Haskett", "<folder>"},
                                   {"ProgramData/Haskett/IP Stats", "<folder>"},

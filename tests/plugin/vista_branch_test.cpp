@@ -40,8 +40,8 @@ TEST_F(Windows_Folders, UninstallOnWindows7AlsoCleansVirtualStoreAndAllUsers) {
     Fill_Haskett(temp / "Local/VirtualStore/Program Files");
     Fill_Haskett(temp / "ProgramData");
     Write_File(temp / "Roaming/Tindral/config.dat", "x");
-    system.version = plugin_test::kWindows_7;
-    corvane::Uninstall_Product(system, corvane::kHaskett_Layout);
+    system.version = plugin_test::Windows_7;
+    corvane::Uninstall_Product(system, corvane::Haskett_Layout);
     EXPECT_EQ(Snapshot(temp.Path()),
               (std::map<std::string, std::string>{{"Local", "<folder>"},
                                                   {"Local/VirtualStore", "<folder>"},
@@ -56,8 +56,8 @@ TEST_F(Windows_Folders, UninstallOnXPLeavesVirtualStoreAndAllUsers) {
     Fill_Haskett(temp / "Roaming");
     Fill_Haskett(temp / "Local/VirtualStore/Program Files");
     Fill_Haskett(temp / "ProgramData");
-    system.version = plugin_test::kWindows_XP;
-    corvane::Uninstall_Product(system, corvane::kHaskett_Layout);
+    system.version = plugin_test::Windows_XP;
+    corvane::Uninstall_Product(system, corvane::Haskett_Layout);
     EXPECT_FALSE(std::filesystem::exists(temp / "Roaming/Haskett"));
     EXPECT_EQ(Snapshot(temp / "Local/VirtualStore/Program Files/Haskett").size(), 9u);
     EXPECT_EQ(Snapshot(temp / "ProgramData/Haskett").size(), 9u);
@@ -67,8 +67,8 @@ TEST_F(Windows_Folders, UninstallSkipsABlockWhoseFolderCannotBeNamed) {
     Fill_Haskett(temp / "Roaming");
     Fill_Haskett(temp / "ProgramData");
     system.folders.erase(Special_Folder::Local_App_Data);
-    system.version = plugin_test::kWindows_7;
-    corvane::Uninstall_Product(system, corvane::kHaskett_Layout);
+    system.version = plugin_test::Windows_7;
+    corvane::Uninstall_Product(system, corvane::Haskett_Layout);
     EXPECT_FALSE(std::filesystem::exists(temp / "Roaming/Haskett"));
     EXPECT_FALSE(std::filesystem::exists(temp / "ProgramData/Haskett"));
 }
@@ -82,7 +82,7 @@ TEST_F(Windows_Folders, UpdateOnWindows7MakesThreePassesIntoOneLog) {
     Write_File(old_folder + "/Data/stats.dat", "old folder", 1300000000);
     Write_File(virtual_store + "/Data/stats.dat", "virtual store", 1400000000);
     Write_File(all_users + "/profile.dat", "all users", 1300000000);
-    system.version = plugin_test::kWindows_7;
+    system.version = plugin_test::Windows_7;
 
     corvane::Update_File_Locations(system, old_folder);
 
@@ -109,7 +109,7 @@ TEST_F(Windows_Folders, UpdateOnXPMakesOnePass) {
     const std::string virtual_store = temp / "Local/VirtualStore/" + old_folder.substr(3);
     Write_File(old_folder + "/config.bin", "old folder", 1300000000);
     Write_File(virtual_store + "/log.dat", "virtual store", 1300000000);
-    system.version = plugin_test::kWindows_XP;
+    system.version = plugin_test::Windows_XP;
 
     corvane::Update_File_Locations(system, old_folder);
 
@@ -124,7 +124,7 @@ TEST_F(Windows_Folders, UpdateOnXPMakesOnePass) {
 
 TEST_F(Windows_Folders, UpdateWithoutAnOldFolderTouchesNothing) {
     Write_File(temp / "Roaming/config.dat", "x", 1300000000);
-    system.version = plugin_test::kWindows_7;
+    system.version = plugin_test::Windows_7;
     corvane::Update_File_Locations(system, "");
     EXPECT_EQ(Snapshot(temp.Path()).size(), 2u);
 }

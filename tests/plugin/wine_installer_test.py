@@ -1,27 +1,33 @@
 #!/usr/bin/env python3
 """The Windows plug-in inside a real NSIS installer, run under Wine.
 
-Usage: wine_installer_test.py PLUGIN_DLL TEST_PLUGIN_DLL
+Usage: wine_installer_test.py PLUGIN_DLL TEST_PLUGIN_DLL WEB_SERVICE
 
 Builds an amd64-unicode installer with makensis that calls the exports of PLUGIN_DLL
 (Corvane_NSIS.dll) and, for the usage report, of TEST_PLUGIN_DLL (the test copy whose
 report host comes from CORVANE_TEST_WEB_HOST). Runs it silently in a fresh 64-bit Wine
 prefix, first as Windows 7 (Wine's default) and then as Windows XP x64 ("Server_2003"),
-and checks the files on disk, the update log and the requests a local server received.
+and checks the files on disk and the update log. The usage reports go to the real
+tindral-web (WEB_SERVICE, started here on 127.0.0.1 with a database of its own) through a
+relay that passes the bytes both ways unchanged and keeps them: the requests are checked
+as sent, their answers as given, and the install on the service's page and in its JSON.
 The Wine user's name and the old installation folder hold characters outside the ANSI
 code page. Exits with status 0 when every check passes.
 """
 
-import http.server
 import os
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
 import threading
 import time
 import urllib.parse
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "web"))
+from web_service import Service  # noqa: E402
 
 USER = "Тестер"  # Cyrillic: outside code page 1252
 OLD_FOLDER = "C:\\Program Files\\Haskett Ünïcödé 测试"
@@ -177,29 +183,96 @@ def shown(path):
 
 
 # ---------------------------------------------------------------------------------------
-# The usage-report server
+# The usage reports: tindral-web behind a relay that keeps what passes
 
 
-class Report_Handler(http.server.BaseHTTPRequestHandler):
-    requests = []
+class Relay:
+    """Listens on a free port of 127.0.0.1 and joins each connection to the service's port,
+    copying bytes both ways unchanged (an end closed on one side is closed on the other),
+    and keeps the bytes of each connection in both directions."""
 
-    def log_message(self, *args):
-        pass
+    def __init__(self, service_port):
+        self.service_port = service_port
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+        self.connections = []  # [(bytes from the plug-in, bytes from the service)]
+        self.lock = threading.Lock()
+        self.threads = []
+        threading.Thread(target=self.accept, daemon=True).start()
 
-    def do_GET(self):
-        query = urllib.parse.urlsplit(self.path).query
+    def accept(self):
+        while True:
+            try:
+                client, _ = self.listener.accept()
+            except OSError:
+                return  # closed
+            thread = threading.Thread(target=self.serve, args=(client,), daemon=True)
+            with self.lock:
+                self.threads.append(thread)
+            thread.start()
+
+    def serve(self, client):
+        sent, answered = bytearray(), bytearray()
+        with self.lock:
+            self.connections.append((sent, answered))
+        with client, socket.create_connection(("127.0.0.1", self.service_port)) as service:
+            back = threading.Thread(target=self.copy, args=(service, client, answered))
+            back.start()
+            self.copy(client, service, sent)
+            back.join()
+
+    @staticmethod
+    def copy(source, target, kept):
         try:
-            params = urllib.parse.parse_qsl(query, keep_blank_values=True, strict_parsing=True,
-                                            errors="strict")
-        except (ValueError, UnicodeDecodeError) as error:
-            params = [("BAD", str(error))]
-        Report_Handler.requests.append(
-            {"path": self.path, "agent": self.headers.get("User-Agent", ""), "params": params})
-        body = b"noted"
-        self.send_response(200)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
+            while True:
+                data = source.recv(65536)
+                if not data:
+                    target.shutdown(socket.SHUT_WR)
+                    return
+                kept += data
+                target.sendall(data)
+        except OSError:
+            # A reset on one side resets the other: both ends stop.
+            for end in (source, target):
+                try:
+                    end.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+
+    def close(self):
+        self.listener.close()
+
+    def exchanges(self, timeout=20):
+        """Every request that passed, in order, as {"path", "agent", "params", "status"}:
+        the request target and User-Agent as the plug-in sent them, the query's parameters
+        decoded, and the status line's code the service answered with (0 for none). Waits
+        for the connections to end first."""
+        with self.lock:
+            threads = list(self.threads)
+        for thread in threads:
+            thread.join(timeout)
+        found = []
+        with self.lock:
+            connections = [(bytes(s), bytes(a)) for s, a in self.connections]
+        for sent, answered in connections:
+            statuses = [int(code) for code in
+                        re.findall(rb"(?:^|\r\n)HTTP/1\.[01] (\d{3}) ", answered)]
+            # GET requests carry no body: each ends with its blank line.
+            for number, head in enumerate(sent.split(b"\r\n\r\n")[:-1]):
+                lines = head.decode("latin-1").split("\r\n")
+                method, target, _ = (lines[0].split(" ") + ["", ""])[:3]
+                headers = {k.strip().lower(): v.strip() for k, _, v in
+                           (line.partition(":") for line in lines[1:])}
+                query = urllib.parse.urlsplit(target).query
+                try:
+                    params = urllib.parse.parse_qsl(query, keep_blank_values=True,
+                                                    strict_parsing=True, errors="strict")
+                except (ValueError, UnicodeDecodeError) as error:
+                    params = [("BAD", str(error))]
+                found.append({"method": method, "path": target,
+                              "agent": headers.get("user-agent", ""), "params": params,
+                              "status": statuses[number] if number < len(statuses) else 0})
+        return found
 
 
 # ---------------------------------------------------------------------------------------
@@ -417,8 +490,11 @@ def check_reports(requests, started):
     if len(requests) != 2:
         return
     for request in requests:
+        check(request["method"] == "GET", "method: " + request["method"])
         check(request["path"].startswith("/accessInfo.php?"), "path: " + request["path"])
         check(request["agent"] == "InetURL/1.0", "user agent: " + request["agent"])
+        check(request["status"] == 200, "tindral-web took the report: status %d for %s" %
+              (request["status"], request["path"]))
     given, empty = requests
     keys = [k for k, _ in given["params"]]
     check(keys == ["access", "action", "program", "version", "major", "minor", "os",
@@ -440,14 +516,46 @@ def check_reports(requests, started):
     check(started <= stamp <= now + 5, "an empty stack sends the current time: %d" % stamp)
 
 
+def check_service(service):
+    """The install reported under Windows 7 on the service's page and in its JSON: both
+    reports counted, the one with an action counted as an install of its program and
+    version, the empty one as no install."""
+    scores = service.scores()
+    check(scores["reports"] == 2, "tindral-web counts two reports: %r" % scores["reports"])
+    check(scores["installs"] == [{"program": PROGRAM, "version": "2.65 beta", "os": "Windows_7",
+                                  "installs": 1, "uninstalls": 0}],
+          "scores.json shows one install by version and OS: %r" % scores["installs"])
+    page = service.page()
+    check(page.rows.get("installs") == [[PROGRAM, "2.65 beta", "Windows_7", "1", "0"]],
+          "the page's installations: %r" % page.rows.get("installs"))
+    check(page.counts.get("reports") == "2", "the page's reports: %r" % page.counts.get("reports"))
+
+
+def start_service(binary, folder):
+    """tindral-web on a free port of 127.0.0.1 with a database in FOLDER, or None (said
+    why) when it is not built or does not start."""
+    if not os.access(binary, os.X_OK):
+        print("tindral-web is not built (%r): it needs libcpp-httplib-dev, libsqlite3-dev and "
+              "libpqxx-dev, which scripts/setup.sh installs" % binary)
+        return None
+    try:
+        return Service(binary, "--db", os.path.join(folder, "scores.db"))
+    except AssertionError as error:
+        print(error)
+        return None
+
+
 def main():
-    plugin_dll, test_plugin_dll = sys.argv[1], sys.argv[2]
+    plugin_dll, test_plugin_dll, web_service = sys.argv[1:4]
     root = tempfile.mkdtemp(prefix="corvane-wine-")
+    service = start_service(web_service, root)
+    if service is None:
+        shutil.rmtree(root, ignore_errors=True)
+        return 1
     wine = Wine(root)
     started = int(time.time())
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Report_Handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    wine.env["CORVANE_TEST_WEB_HOST"] = "127.0.0.1:%d" % server.server_address[1]
+    relay = Relay(service.port)
+    wine.env["CORVANE_TEST_WEB_HOST"] = "127.0.0.1:%d" % relay.port
     try:
         plugins = os.path.join(root, "plugins")
         os.makedirs(plugins)
@@ -481,7 +589,8 @@ def main():
         check_update(wine, vista=True)
         wine.install("upload")
         wine.install("upload_empty")
-        check_reports(Report_Handler.requests, started)
+        check_reports(relay.exchanges(), started)
+        check_service(service)
 
         # Windows XP x64, which names itself "Server_2003": no Vista branch.
         wine.run("wine", "winecfg", "-v", "winxp64")
@@ -493,7 +602,10 @@ def main():
         check_update(wine, vista=False)
     finally:
         wine.run("wineserver", "-k")
-        server.shutdown()
+        relay.close()
+        status, _, errors = service.stop()
+        if status != 0 or errors:
+            print("tindral-web ended with status %d: %s" % (status, errors))
         shutil.rmtree(root, ignore_errors=True)
 
     if FAILURES:

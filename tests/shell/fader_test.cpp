@@ -59,7 +59,35 @@ TEST(Fader, SwitchFrameIsBlackAndLastFrameHasNoVeil) {
     EXPECT_FLOAT_EQ(host.veils.back(), 0.5f);
     fader.Fade_Update(host, flow.screen, flow.phase, 0.3f);
     EXPECT_EQ(fader.Fade_Phase, 0);
-    EXPECT_LE(host.veils.back(), 0.0f);  // nothing shows on the frame that ends the fade
+    EXPECT_EQ(host.veils.size(), 3u);  // nothing shows on the frame that ends the fade
+}
+
+// The veil is drawn only where it changes the picture: never at opacity 0 and never over
+// the empty screen, which is black already. Frames of a quarter of a 1-second fade.
+TEST(Fader, DrawsTheVeilOnlyWhereItCanBeSeen) {
+    struct Case {
+        int from;
+        int to;
+        std::vector<float> veils;
+    } cases[] = {
+        // Start-up: darkening the empty screen and the switch frame (still empty) show
+        // nothing; the intro brightens under a veil (and then starts its own fade).
+        {SCREEN_EXIT, SCREEN_INTRO, {0.5f}},
+        // Exit: the menu darkens to full black; the empty screen then needs no veil.
+        {SCREEN_MENU, SCREEN_EXIT, {0.5f, 1.0f}},
+        {SCREEN_MENU, SCREEN_MATCH, {0.5f, 1.0f, 0.5f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.to);
+        Recording_Host host;
+        Screen_Fader fader;
+        Flow flow{c.from, PHASE_SUSPENDED};
+        fader.Fade_Start(host, c.from, c.to, 1.0f);
+        for (int frame = 0; frame < 4; ++frame) {
+            fader.Fade_Update(host, flow.screen, flow.phase, 0.25f);
+        }
+        EXPECT_EQ(host.veils, c.veils);
+    }
 }
 
 // Runs frames of `dt` until `until` holds or `limit` seconds pass; returns the time taken.

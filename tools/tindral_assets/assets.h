@@ -33,5 +33,10 @@ extern const Point Arena_Quarter[Arena_Quarter_Corners];
 // sounds.cpp: the six Ogg Vorbis sound effects.
 std::vector<Asset_File> Make_Sounds();
 
+// icons.cpp: the desktop's icons, "icon-N.png" for each size N of Icon_Sizes and
+// "icon.svg", in the window icon's design.
+constexpr int Icon_Sizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+std::vector<Asset_File> Make_Icons();
+
 // PNG bytes of a canvas (throws std::runtime_error when the encoder fails).
 Asset_File Png_File(const std::string& name, const Canvas& canvas);

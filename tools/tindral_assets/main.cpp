@@ -1,12 +1,15 @@
 // tindral-assets: makes all of the game's content and packs it into its archives.
 //
-//   tindral-assets DATA_FOLDER [--loose FOLDER]
+//   tindral-assets DATA_FOLDER [--loose FOLDER] [--icons FOLDER]
+//   tindral-assets --icons FOLDER
 //
 // Writes DATA_FOLDER/textures.pak (the sixteen textures of the start-up table, the
 // models' textures and "font_list.txt"), DATA_FOLDER/models.pak (the four models) and
 // DATA_FOLDER/audio.pak (the six sounds). With --loose every member is also written as a
-// plain file into FOLDER, for looking at the art. Exit status 0 on success, 1 on failure,
-// 2 for a usage error. The output is the same on every run.
+// plain file into FOLDER, for looking at the art. With --icons the desktop's icons
+// (Make_Icons) are written into FOLDER; without DATA_FOLDER nothing else is made. Exit
+// status 0 on success, 1 on failure, 2 for a usage error. The output is the same on every
+// run.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -56,22 +59,31 @@ void Append(std::vector<Asset_File>& to, std::vector<Asset_File> more) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string data, loose;
+    std::string data, loose, icons;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--loose") == 0 && i + 1 < argc) {
             loose = argv[++i];
+        } else if (std::strcmp(argv[i], "--icons") == 0 && i + 1 < argc) {
+            icons = argv[++i];
         } else if (data.empty() && argv[i][0] != '-') {
             data = argv[i];
         } else {
             data.clear();
+            icons.clear();
             break;
         }
     }
-    if (data.empty()) {
-        std::fputs("usage: tindral-assets DATA_FOLDER [--loose FOLDER]\n", stderr);
+    if (data.empty() && icons.empty()) {
+        std::fputs("usage: tindral-assets DATA_FOLDER [--loose FOLDER] [--icons FOLDER]\n"
+                   "       tindral-assets --icons FOLDER\n",
+                   stderr);
         return 2;
     }
     try {
+        if (!icons.empty() && (!Make_Folder(icons) || !Write_Loose(icons, Make_Icons()))) {
+            return 1;
+        }
+        if (data.empty()) return 0;
         std::vector<Asset_File> textures = Make_Font_Files();
         Append(textures, Make_Arena_Textures());
         Append(textures, Make_Menu_Textures());
