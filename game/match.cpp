@@ -106,6 +106,9 @@ void Sphere_Reset(Match& match, int index, const Match_Context& context) {
     Vector start = Sphere_Start_Position(match.mode_family, index);
     sphere.model.Move(start, true);
     sphere.model.position = start;
+    // From here on the mesh is only drawn: the physics moves and rolls it every step, the
+    // drawing settles it once a frame.
+    sphere.model.Defer_Pose();
 }
 
 void Match_Setup(Match& match, const Match_Context& context) {

@@ -84,7 +84,7 @@ struct Match_Context {
     Sound_Player* sound = nullptr;        // collision and goal sounds
     Input_Devices* input = nullptr;       // human players' keys and joysticks (null: none)
     // False when nothing is drawn: the spheres' meshes are then neither rolled nor spun,
-    // which changes no position or velocity and saves most of a step's time.
+    // which changes no position or velocity.
     bool animate_meshes = true;
     std::function<void()> restart_timer;  // the frame timer's Tick
 };
@@ -109,7 +109,9 @@ Vector Paddle_Start_Position(int side);
 void Match_Setup(Match& match, const Match_Context& context);
 
 // Reloads sphere `index`'s model and parks it at its start position with a full launch
-// timer; keeps its velocity (the heading it had). Sets the family's sphere speed.
+// timer; keeps its velocity (the heading it had). Sets the family's sphere speed. The
+// sphere's mesh is left with a deferred pose (CTarvelModel::Defer_Pose): readers of its
+// points settle it first.
 void Sphere_Reset(Match& match, int index, const Match_Context& context);
 
 // One step of the goal-closing animation: moves the goal-mouth corners of every closed

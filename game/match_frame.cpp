@@ -29,5 +29,10 @@ bool Match_Frame(Match& match, const Match_Context& context, float dt, bool stop
     if (match.phase != PHASE_SUSPENDED && !(over && stop_when_over)) {
         Match_Step(match, context, dt);
     }
+    // The steps only compose the spheres' rolling; the frame about to be drawn needs the
+    // meshes placed.
+    if (context.animate_meshes) {
+        for (Sphere& sphere : match.spheres) sphere.model.Settle();
+    }
     return over;
 }

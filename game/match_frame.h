@@ -12,5 +12,7 @@ void Match_End_Rules(Match& match, bool on_match_screen);
 
 // One frame of the match screen: the end rule, then one step of dt unless the match is
 // suspended. A finished match is still stepped (its paddles move behind the end screen)
-// unless `stop_when_over`. Returns true when the match is over.
+// unless `stop_when_over`. When the meshes are animated, the spheres' meshes are then
+// settled (CTarvelModel::Settle) for the frame's drawing. Returns true when the match is
+// over.
 bool Match_Frame(Match& match, const Match_Context& context, float dt, bool stop_when_over);

@@ -35,6 +35,12 @@ struct Model_Triangle {
     int corners[3] = {0, 0, 0};  // always valid indices into the model's points
 };
 
+// A point's offset from a model's origin in double, where the difference of two floats is
+// exact (for the deferred pose below).
+struct Model_Offset {
+    double x, y, z;
+};
+
 class CTarvelModel {
   public:
     // Reads model file `path` through the archive protocol: the member of Model_Archive
@@ -55,13 +61,43 @@ class CTarvelModel {
     void Rotate_Z(float degrees, bool update = true);
     void Rotate_Y(float degrees, bool update = true);
     // Recomputes centroids and face and edge normals from the points (after the points
-    // were changed directly).
+    // were changed directly). Ends a deferred pose (see below), keeping the points as they
+    // are: a caller that changes the points of a deferred model settles it first.
     void Update_Geometry();
 
-    // Draws triangle `triangle` (or all for -1) when its key equals `key` (-1: any key).
+    // Deferred posing, for a mesh that turns and moves every step but is looked at far
+    // less often (a rolling sphere: drawn once a frame, never collided with). After
+    // Defer_Pose, Move bakes nothing and Turn_Z / Turn_Y only compose their turn into one
+    // rotation about origin. The points and derived data keep the values of the last Settle
+    // until the next one puts every point and centroid, once, at origin plus the composed
+    // rotation of its offset from origin when the deferral began, and turns the face and
+    // edge normals of that time the same way. Whoever reads such a model's points or
+    // normals (drawing, Corner) calls Settle first. The pose is the one the eager Move /
+    // Rotate_Z / Rotate_Y chain reaches, up to that chain's rounding: it rounds every point
+    // to a float at every turn and so wanders, by about 1e-4 of a unit in a hundred steps
+    // of a rolling sphere; the deferred pose rounds once per Settle and does not wander.
+    // Rotate_Z, Rotate_Y and Move(offset, false) settle and end the deferral, so their
+    // meaning is unchanged; Update_Geometry and loading a model end it too.
+    void Defer_Pose();
+    // Rotate_Z / Rotate_Y, deferred; the first turn of a settled model begins a deferral.
+    void Turn_Z(float degrees);
+    void Turn_Y(float degrees);
+    // Brings the points, centroids and normals up to date with the deferred pose; does
+    // nothing for a model without pending moves or turns.
+    void Settle();
+    bool Pose_Deferred() const { return deferred; }
+    // True when a deferred pose has moves or turns that Settle has not applied yet.
+    bool Pose_Pending() const { return pending; }
+    // True when every point is finite, for a pending pose as it will settle (finite
+    // offsets, rotation and origin); settles nothing.
+    bool Points_Finite() const;
+
+    // Draws triangle `triangle` (or all for -1) when its key equals `key` (-1: any key),
+    // with the points as last settled.
     void Draw(Model_Draw_Target& target, int triangle, int key, bool textured) const;
 
-    // Position of a triangle's corner; the zero vector for indices out of range.
+    // Position of a triangle's corner (as last settled); the zero vector for indices out
+    // of range.
     Vector Corner(int triangle, int corner) const;
     float Radius() const { return radius; }
     float Mass() const { return mass; }
@@ -82,4 +118,24 @@ class CTarvelModel {
   private:
     // Issues one face into the open batch, first switching texture when it needs another.
     void Draw_Triangle(Model_Draw_Target& target, const Model_Triangle& face, bool textured) const;
+    // Applies a turn (row-major 3 x 3, about origin) to the deferred pose.
+    void Compose_Turn(const double turn[9]);
+    // Settles, then leaves the deferred pose: the points hold the model again.
+    void End_Deferral();
+
+    // The deferred pose: the points and centroids as offsets from origin (exact in double)
+    // and the face and edge normals, as they stood when the deferral began, and the
+    // rotation composed since (row-major; double, so that a run of thousands of small
+    // turns does not drift).
+    struct Rest_Face {
+        Model_Offset centroid;
+        Vector normal;
+        Vector edge_normals[3];
+    };
+    bool deferred = false;
+    bool pending = false;
+    bool offsets_finite = true;  // every rest point offset is finite
+    std::vector<Model_Offset> rest_points;
+    std::vector<Rest_Face> rest_faces;
+    double rotation[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 };

@@ -1,5 +1,7 @@
 #include "game/physics.h"
 
+#include <cmath>
+
 #include "game/match_rules.h"
 #include "game/sound_player.h"
 
@@ -86,17 +88,36 @@ void Collide_Arena(Match& match, const Match_Context& context, Sphere& sphere) {
     }
 }
 
+// |x| + |y|: the scale of a point's coordinates in the arena plane.
+float Planar_Size(const Vector& v) {
+    return std::fabs(v.x) + std::fabs(v.y);
+}
+
+// True when the segment a-b certainly lies farther than `reach` from p in the arena
+// plane: p is outside the segment's bounding box grown by reach plus a margin. `sizes` is
+// the sum of the three points' Planar_Size. The margin (a unit, and a thousandth of that
+// sum) is far above what the turns of Closest_Point_On_Edge can get wrong (under a
+// millionth of the sum), so such an edge can never be the contact and skipping it changes
+// no result. A coordinate that is not finite leaves the margin not finite either, and
+// nothing is skipped.
+bool Beyond_Reach(const Vector& a, const Vector& b, const Vector& p, float reach, float sizes) {
+    const float slack = reach + 1.0f + sizes * 1e-3f;
+    return (p.x + slack < a.x && p.x + slack < b.x) || (p.x - slack > a.x && p.x - slack > b.x) ||
+           (p.y + slack < a.y && p.y + slack < b.y) || (p.y - slack > a.y && p.y - slack > b.y);
+}
+
 // Turns the drawn mesh as if the sphere rolled along its velocity for dt; position and
-// velocity stay as they are.
+// velocity stay as they are. The turns are deferred: the mesh is only placed when it is
+// looked at (CTarvelModel::Settle), once however many steps ran in between.
 void Roll(CTarvelModel& model, float dt) {
     const float heading = Velocity_Heading(model);
     const float circumference = model.radius * Rolling_Factor;
     float turn = Vector_Length(model.velocity) / circumference;
     turn = turn * 360.0f;
     turn = turn * dt;
-    model.Rotate_Z(-heading, false);
-    model.Rotate_Y(-turn, false);
-    model.Rotate_Z(heading);
+    model.Turn_Z(-heading);
+    model.Turn_Y(-turn);
+    model.Turn_Z(heading);
 }
 
 }  // namespace
@@ -133,7 +154,7 @@ void Sphere_Update(Match& match, int index, const Match_Context& context, float 
         } else {
             const float spin = Launch_Spin * dt;
             sphere.launch_timer = sphere.launch_timer - dt;
-            if (context.animate_meshes) sphere.model.Rotate_Z(spin);
+            if (context.animate_meshes) sphere.model.Turn_Z(spin);
             Vector_From_Polar(sphere.model.velocity, match.sphere_speed, 0.0f,
                               Velocity_Heading(sphere.model) + spin);
         }
@@ -180,15 +201,18 @@ bool Collide_Spheres(CTarvelModel& a, CTarvelModel& b, float dt, bool respond) {
 bool Collide_Edges(CTarvelModel& sphere, const CTarvelModel& model, int key, bool respond) {
     static const int Edges[3][2] = {{0, 1}, {0, 2}, {1, 2}};
     const Vector centre = sphere.position;
+    const float centre_size = Planar_Size(centre);
     bool found = false;
     float best = 0.0f;
     Vector contact;
     for (const Model_Triangle& face : model.triangles) {
         if (key != -1 && face.key != key) continue;
         for (const auto& edge : Edges) {
-            const Vector start = model.points[face.corners[edge[0]]].position;
-            const Vector end = model.points[face.corners[edge[1]]].position;
+            const Vector& start = model.points[face.corners[edge[0]]].position;
+            const Vector& end = model.points[face.corners[edge[1]]].position;
             if (start.z > Floor_Edge_Height || end.z > Floor_Edge_Height) continue;
+            const float sizes = Planar_Size(start) + Planar_Size(end) + centre_size;
+            if (Beyond_Reach(start, end, centre, sphere.radius, sizes)) continue;
             const Vector point = Closest_Point_On_Edge(start, end, centre);
             const float distance = Distance_Planar(point, centre);
             if (distance <= sphere.radius && (!found || distance < best)) {

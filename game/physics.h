@@ -29,8 +29,9 @@ enum Match_Sound_Channel {
 
 // One step of dt seconds for every sphere: movement, sphere pairs (a parked sphere meets
 // the other head-on at sphere_speed and is left as it was), paddles of open sides, walls,
-// goal sensors, escapes, and the rolling of the drawn meshes. Sounds go to
-// context.sound while the settings' Sound is 1.
+// goal sensors, escapes, and the rolling of the drawn meshes (deferred turns: settle a
+// sphere's model before reading its points). Sounds go to context.sound while the
+// settings' Sound is 1.
 void Physics_Step(Match& match, const Match_Context& context, float dt);
 
 // The launch and reset logic of parked sphere `index`: a sphere parked by a goal or an

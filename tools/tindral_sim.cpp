@@ -16,12 +16,14 @@
 // runs until the end rule finishes the match, or for N steps or T simulated seconds
 // (--steps 0 prints the set-up alone). --end-rules 0 never finishes a match (long physics
 // runs). --sound 1 turns the Sound setting on and counts the sounds per channel.
-// --meshes 0 leaves the spheres' drawn meshes unturned (no effect on the play, much
-// faster). The JSON holds the final state, the run ("run": among others the spheres reset
-// after a goal or an escape, "resets", and of those the escapes, "escapes"), the result
-// ("result") and the sound counts ("sounds").
+// --meshes 0 leaves the spheres' drawn meshes unturned (no effect on the play). The JSON
+// holds the final state, the run ("run": among others the spheres reset after a goal or
+// an escape, "resets", and of those the escapes, "escapes"), the result ("result") and the
+// sound counts ("sounds").
 // --bench steps a four-sphere High Score match with the computer on Bottom a fixed
-// number of times (or --steps) and prints steps per second and microseconds per step.
+// number of times (or --steps) and prints steps per second and microseconds per step;
+// with the meshes rolled, also the figures of the same run with the meshes settled after
+// every step, as the game's drawing settles them once a frame.
 #include <unistd.h>
 
 #include <climits>

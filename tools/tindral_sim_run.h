@@ -52,5 +52,7 @@ void Sim_Print_Report(const Sim_Run_Report& report, const Match& match,
 
 // The benchmark: a four-sphere High Score match with the computer on Bottom, stepped
 // `steps` times at `dt` without end rules; prints steps per second and microseconds per
-// step. Returns the process status.
+// step. With the meshes rolled it then prints the same for a run that also settles the
+// meshes after every step, as a game drawing one frame per step does. Returns the
+// process status.
 int Sim_Bench(const Match_Context& context, long long steps, float dt);

@@ -273,6 +273,153 @@ TEST_F(Model_Test, RotationsTurnAboutTheOriginAndRenewNormals) {
     EXPECT_NEAR(model.triangles[0].normal.x, -1, 1e-5f);  // the face now stands upright
 }
 
+// The fixture sphere (a pyramid of radius 10) standing at (40, -25, 10), its origin there.
+CTarvelModel Placed_Pyramid() {
+    Write_File("sphere.dat", Fixture_Sphere());
+    CTarvelModel model;
+    EXPECT_TRUE(model.File_Load("sphere.dat", nullptr));
+    model.Move(Vector_Set(40, -25, 10), true);
+    return model;
+}
+
+void Expect_Same_Points(const CTarvelModel& actual, const CTarvelModel& expected, float tolerance) {
+    ASSERT_EQ(actual.points.size(), expected.points.size());
+    for (size_t i = 0; i < actual.points.size(); ++i) {
+        const Vector& a = actual.points[i].position;
+        const Vector& b = expected.points[i].position;
+        EXPECT_NEAR(a.x, b.x, tolerance) << "point " << i;
+        EXPECT_NEAR(a.y, b.y, tolerance) << "point " << i;
+        EXPECT_NEAR(a.z, b.z, tolerance) << "point " << i;
+    }
+}
+
+TEST_F(Model_Test, DeferredPoseSettlesWhereTheEagerTurnsAndMovesGo) {
+    // The same chain on an eager copy and on a deferred one. Until it settles, the
+    // deferred copy's points stay where they were; then its points, centroids and normals
+    // are where the eager chain put them.
+    enum Kind { TURN_Z, TURN_Y, MOVE };
+    struct Step {
+        Kind kind;
+        Vector amount;  // degrees in x for the turns
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"a turn about Z", {{TURN_Z, {30, 0, 0}}}},
+        {"a turn about Y", {{TURN_Y, {-45, 0, 0}}}},
+        {"a roll: Z, Y, Z back",
+         {{TURN_Z, {-135, 0, 0}}, {TURN_Y, {-28.6f, 0, 0}}, {TURN_Z, {135, 0, 0}}}},
+        {"moves between turns",
+         {{MOVE, {5, 0, 0}},
+          {TURN_Z, {90, 0, 0}},
+          {MOVE, {0, -3, 1}},
+          {TURN_Y, {200, 0, 0}},
+          {MOVE, {-7.5f, 2, 0}}}},
+        {"moves alone", {{MOVE, {5.25f, -3, 0}}, {MOVE, {-0.5f, 12, 0}}}},
+    };
+    const CTarvelModel start = Placed_Pyramid();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTarvelModel eager = start;
+        CTarvelModel deferred = start;
+        deferred.Defer_Pose();
+        for (const Step& step : c.steps) {
+            switch (step.kind) {
+                case TURN_Z:
+                    eager.Rotate_Z(step.amount.x);
+                    deferred.Turn_Z(step.amount.x);
+                    break;
+                case TURN_Y:
+                    eager.Rotate_Y(step.amount.x);
+                    deferred.Turn_Y(step.amount.x);
+                    break;
+                case MOVE:
+                    eager.Move(step.amount, true);
+                    deferred.Move(step.amount, true);
+                    break;
+            }
+        }
+        EXPECT_TRUE(deferred.Pose_Pending());
+        Expect_Same_Points(deferred, start, 0.0f);
+        EXPECT_EQ(deferred.origin.x, eager.origin.x);
+        EXPECT_EQ(deferred.origin.y, eager.origin.y);
+        EXPECT_EQ(deferred.position.z, eager.position.z);
+
+        deferred.Settle();
+        EXPECT_FALSE(deferred.Pose_Pending());
+        Expect_Same_Points(deferred, eager, 1e-4f);
+        for (size_t t = 0; t < eager.triangles.size(); ++t) {
+            const Model_Triangle& a = deferred.triangles[t];
+            const Model_Triangle& b = eager.triangles[t];
+            for (auto [u, v] : {std::pair{a.centroid, b.centroid},
+                                {a.normal, b.normal},
+                                {a.edge_normals[0], b.edge_normals[0]},
+                                {a.edge_normals[2], b.edge_normals[2]}}) {
+                EXPECT_NEAR(u.x, v.x, 1e-4f) << "triangle " << t;
+                EXPECT_NEAR(u.y, v.y, 1e-4f) << "triangle " << t;
+                EXPECT_NEAR(u.z, v.z, 1e-4f) << "triangle " << t;
+            }
+        }
+    }
+}
+
+TEST_F(Model_Test, DeferredPoseHandsOverToTheEagerOperations) {
+    const CTarvelModel start = Placed_Pyramid();
+
+    // Settled with nothing turned, the very same points: the pose adds no rounding.
+    CTarvelModel idle = start;
+    idle.Defer_Pose();
+    idle.Move(Vector(), true);
+    idle.Settle();
+    Expect_Same_Points(idle, start, 0.0f);
+
+    // An eager turn after deferred ones: as if all had been eager, and no longer deferred.
+    CTarvelModel eager = start;
+    eager.Rotate_Z(70);
+    eager.Rotate_Y(15);
+    CTarvelModel mixed = start;
+    mixed.Turn_Z(70);
+    mixed.Rotate_Y(15);
+    EXPECT_FALSE(mixed.Pose_Deferred());
+    Expect_Same_Points(mixed, eager, 1e-4f);
+
+    // An unbaked move leaves the points where the turns put them and moves only the pivot
+    // of the turns that follow.
+    CTarvelModel unbaked = start;
+    unbaked.Turn_Z(90);
+    unbaked.Move(Vector_Set(10, 0, 0), false);
+    CTarvelModel turned = start;
+    turned.Rotate_Z(90);
+    Expect_Same_Points(unbaked, turned, 1e-4f);
+    EXPECT_FLOAT_EQ(unbaked.origin.x, 50);
+    unbaked.Turn_Z(90);
+    unbaked.Settle();
+    turned.Move(Vector_Set(10, 0, 0), false);
+    turned.Rotate_Z(90);
+    Expect_Same_Points(unbaked, turned, 1e-4f);
+
+    // Loading again starts afresh: the file's points, nothing left to settle.
+    CTarvelModel reloaded = start;
+    reloaded.Turn_Y(33);
+    ASSERT_TRUE(reloaded.File_Load("sphere.dat", nullptr));
+    EXPECT_FALSE(reloaded.Pose_Pending());
+    reloaded.Settle();
+    CTarvelModel loaded;
+    ASSERT_TRUE(loaded.File_Load("sphere.dat", nullptr));
+    Expect_Same_Points(reloaded, loaded, 0.0f);
+
+    // A pose that cannot be placed is reported before anything is settled.
+    CTarvelModel lost = start;
+    lost.Turn_Z(10);
+    EXPECT_TRUE(lost.Points_Finite());
+    lost.Move(Vector_Set(NAN, 0, 0), true);
+    EXPECT_FALSE(lost.Points_Finite());
+    lost.Settle();
+    EXPECT_TRUE(std::isnan(lost.points[0].position.x));
+}
+
 TEST_F(Model_Test, CornerReadsThroughTheTriangle) {
     Write_File("m.dat", Version_02);
     CTarvelModel model;

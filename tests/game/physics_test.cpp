@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -95,6 +99,113 @@ TEST(Physics_Collide_Edges, OnlyFloorEdgesOfTheAskedKeyCount) {
             << c.z_b << " " << c.edge_key << " " << c.asked_key;
         EXPECT_EQ(sphere.velocity.y < 0, c.turned) << c.z_b << " " << c.edge_key;
     }
+}
+
+// Collide_Edges as plainly as it reads: every floor edge of the key measured, none
+// passed over.
+bool Measure_Every_Edge(CTarvelModel& sphere, const CTarvelModel& model, int key) {
+    static const int Edges[3][2] = {{0, 1}, {0, 2}, {1, 2}};
+    bool found = false;
+    float best = 0.0f;
+    Vector contact;
+    for (const Model_Triangle& face : model.triangles) {
+        if (key != -1 && face.key != key) continue;
+        for (const auto& edge : Edges) {
+            const Vector start = model.points[face.corners[edge[0]]].position;
+            const Vector end = model.points[face.corners[edge[1]]].position;
+            if (start.z > Floor_Edge_Height || end.z > Floor_Edge_Height) continue;
+            const Vector point = Closest_Point_On_Edge(start, end, sphere.position);
+            const float distance = Distance_Planar(point, sphere.position);
+            if (distance <= sphere.radius && (!found || distance < best)) {
+                found = true;
+                best = distance;
+                contact = point;
+            }
+        }
+    }
+    if (found) Bounce(sphere, contact);
+    return found;
+}
+
+bool Same_Bits(const Vector& a, const Vector& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(Physics_Collide_Edges, PassingOverFarEdgesChangesNoOutcome) {
+    // Walls of random edges (half of them along an axis) and spheres anywhere, or within
+    // a hair of the contact distance from a point of an edge, at arena size and up to
+    // 30000 times larger, and with coordinates that are not finite: the result, the
+    // bounce and the push out are bit for bit those of measuring every edge.
+    std::mt19937 random(18);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    int contacts = 0, trials = 0;
+    for (float scale : {1.0f, 30.0f, 30000.0f}) {
+        for (int trial = 0; trial < 12000; ++trial) {
+            std::vector<Test_Edge> edges;
+            for (int e = 0; e < 6; ++e) {
+                const Vector a =
+                    Vector_Set(220 * scale * unit(random), 220 * scale * unit(random), 0);
+                Vector along = Vector_Set(unit(random), unit(random), 0);
+                if (e % 2 == 0)
+                    along = e % 4 == 0 ? Vector_Set(along.x, 0, 0) : Vector_Set(0, along.y, 0);
+                edges.push_back(
+                    {a, Vector_Add(a, 80 * scale * along.x, 80 * scale * along.y, 0), 1});
+            }
+            // A point of an edge (or just beyond its ends), and a way out from it.
+            const Test_Edge& near = edges[trial % edges.size()];
+            const float t = 1.4f * (unit(random) + 1.0f) / 2.0f - 0.2f;
+            const float clamped = std::clamp(t, 0.0f, 1.0f);
+            const Vector base = Vector_Add(near.a, clamped * (near.b.x - near.a.x),
+                                           clamped * (near.b.y - near.a.y), 0);
+            Vector out;
+            switch (trial % 4) {
+                case 0:
+                    out = Vector_Set(near.a.y - near.b.y, near.b.x - near.a.x, 0);
+                    break;
+                case 1:
+                    out = Vector_Subtract(t < 0.5f ? near.a : near.b, t < 0.5f ? near.b : near.a);
+                    break;
+                case 2:
+                    out = trial % 8 < 4 ? Vector_Set(unit(random), 0, 0)
+                                        : Vector_Set(0, unit(random), 0);
+                    break;
+                default:
+                    out = Vector_Set(unit(random), unit(random), 0);
+                    break;
+            }
+            Vector_Normalize(out);
+            const float size = std::fabs(base.x) + std::fabs(base.y);
+            // Mostly about as fine as the rounding of the distance, sometimes coarser.
+            const float hair = unit(random) * (trial % 5 < 3 ? 1e-6f : 1e-4f) * (10.0f + size);
+            const float reach = 10.0f + hair;
+            Vector centre = trial % 3 == 0 ? Vector_Set(220 * scale * unit(random),
+                                                        220 * scale * unit(random), 10)
+                                           : Vector_Add(base, reach * out.x, reach * out.y, 10);
+            if (trial % 1000 == 1) centre.x = nan;
+            if (trial % 1000 == 2) centre.y = -inf;
+            if (trial % 1000 == 3) edges[0].b.y = nan;
+            if (trial % 1000 == 4) edges[0].a.x = inf;
+
+            const CTarvelModel wall = Edge_Model(edges);
+            const Vector velocity = Vector_Set(300 * unit(random), 300 * unit(random), 0);
+            CTarvelModel sphere = Bare_Sphere(centre, velocity);
+            CTarvelModel expected = sphere;
+            const bool result = Collide_Edges(sphere, wall, 1, true);
+            ASSERT_EQ(result, Measure_Every_Edge(expected, wall, 1))
+                << "scale " << scale << ", trial " << trial;
+            ASSERT_TRUE(Same_Bits(sphere.velocity, expected.velocity))
+                << "scale " << scale << ", trial " << trial;
+            ASSERT_TRUE(Same_Bits(sphere.position, expected.position))
+                << "scale " << scale << ", trial " << trial;
+            contacts += result ? 1 : 0;
+            ++trials;
+        }
+    }
+    // Many spheres touched an edge, many did not.
+    EXPECT_GT(contacts, trials / 10);
+    EXPECT_LT(contacts, trials * 9 / 10);
 }
 
 TEST(Physics_Bounce, MirrorsAboutTheTangentAndPushesOutOfTheOverlap) {
@@ -329,7 +440,9 @@ TEST_F(Physics_Step_Test, RollingTurnsTheMeshButNotThePath) {
     Physics_Step(match, context, 0.01f);
     Expect_Vector_Near(model.position, {2, 0, 10}, Near);
     Expect_Vector_Near(model.velocity, {200, 0, 0}, 0);
-    // Rolling towards +X carries the top point forward and down about the centre.
+    // Rolling towards +X carries the top point forward and down about the centre, once
+    // the drawing settles the mesh.
+    model.Settle();
     const Vector top = model.points[2].position;
     EXPECT_GT(top.x, top_before.x + 2.0f);
     EXPECT_NEAR(Distance(top, model.position), 10.0f, Near);
@@ -337,6 +450,7 @@ TEST_F(Physics_Step_Test, RollingTurnsTheMeshButNotThePath) {
     context.animate_meshes = false;
     const Vector still = model.points[2].position;
     Physics_Step(match, context, 0.01f);
+    model.Settle();
     EXPECT_NEAR(model.points[2].position.x, still.x + 2.0f, Near);  // carried, not turned
     EXPECT_NEAR(model.points[2].position.z, still.z, Near);
 }

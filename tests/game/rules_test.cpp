@@ -333,6 +333,47 @@ TEST_F(Rules_Arena_Test, APauseKeepsEveryValueAndPlayGoesOnAsIfUninterrupted) {
     EXPECT_TRUE(flying);
 }
 
+TEST_F(Rules_Arena_Test, AMatchScreenFramePlacesTheMeshesItDraws) {
+    // The steps only compose the spheres' rolling. After every frame of the match screen
+    // each sphere's mesh is placed, exactly where settling after the same steps puts it; a
+    // frame with the meshes not animated (nothing drawn) leaves that work undone.
+    const float dt = 1.0f / 60.0f;
+    Match_Context context;
+    Match framed, stepped;
+    Setup(framed);
+    Setup(stepped);
+    for (int frame = 0; frame < 300; ++frame) {
+        Match_Frame(framed, context, dt, false);
+        Match_Step(stepped, context, dt);
+        for (int i = 0; i < framed.sphere_count; ++i) {
+            ASSERT_FALSE(framed.spheres[i].model.Pose_Pending()) << "frame " << frame;
+        }
+    }
+    bool pending = false;
+    for (int i = 0; i < stepped.sphere_count; ++i) {
+        CTarvelModel& model = stepped.spheres[i].model;
+        pending |= model.Pose_Pending();
+        model.Settle();
+        const CTarvelModel& drawn = framed.spheres[i].model;
+        ASSERT_EQ(drawn.points.size(), model.points.size());
+        for (size_t p = 0; p < model.points.size(); ++p) {
+            EXPECT_EQ(0, std::memcmp(&drawn.points[p].position, &model.points[p].position,
+                                     sizeof(Vector)))
+                << "sphere " << i << ", point " << p;
+        }
+    }
+    EXPECT_TRUE(pending);  // the spheres did roll
+
+    Match_Context undrawn;
+    undrawn.animate_meshes = false;
+    Match_Frame(framed, undrawn, dt, false);
+    bool left = false;
+    for (int i = 0; i < framed.sphere_count; ++i) {
+        left |= !framed.spheres[i].parked && framed.spheres[i].model.Pose_Pending();
+    }
+    EXPECT_TRUE(left);
+}
+
 // One sphere at countdown speed heading straight for a wall at x = 100, nothing else in
 // the arena: every side closed, no paddles, no goals.
 Match Wall_Run_Match() {

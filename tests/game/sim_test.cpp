@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/pak.h"
@@ -128,6 +130,32 @@ TEST_F(Sim_Test, BadArgumentsAreRefused) {
         Run_Result run = Sim(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_TRUE(run.output.empty()) << arguments;
+    }
+}
+
+TEST_F(Sim_Test, RunsPlayAsRecorded) {
+    // Whole runs on the test arena against the output recorded in sim_golden.txt: every
+    // position, velocity, score, time, reset and sound comes out the same, and the same
+    // again with the meshes left unrolled.
+    std::istringstream golden(Read_File(TINDRAL_SIM_GOLDEN));
+    std::vector<std::pair<std::string, std::string>> runs;  // arguments, output
+    for (std::string line; std::getline(golden, line);) {
+        if (line.rfind("#", 0) == 0) continue;
+        if (line.rfind("$ ", 0) == 0) {
+            runs.push_back({line.substr(2), ""});
+        } else if (!runs.empty()) {
+            runs.back().second += line + "\n";
+        }
+    }
+    ASSERT_FALSE(runs.empty()) << "nothing read from " << TINDRAL_SIM_GOLDEN;
+    for (const auto& [arguments, recorded] : runs) {
+        for (const char* meshes : {"", " --meshes 0"}) {
+            Run_Result run =
+                Run_Command("cd " + elsewhere.Path() + " && " + (program_folder / "tindral-sim") +
+                            " " + arguments + meshes + " 2>/dev/null");
+            ASSERT_EQ(run.status, 0) << arguments << meshes;
+            EXPECT_EQ(run.output, recorded) << arguments << meshes;
+        }
     }
 }
 
