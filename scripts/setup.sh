@@ -22,7 +22,7 @@ ALL="$PLAY
   sox python3
   mingw-w64 nsis nsis-pluginapi wine wine64
   libcpp-httplib-dev libsqlite3-dev libpqxx-dev postgresql chromium
-  lintian desktop-file-utils appstream librsvg2-bin
+  lintian desktop-file-utils appstream librsvg2-bin systemd
 "
 
 case "${1:-all}" in

@@ -33,6 +33,28 @@ PLUGIN_FILES = {
     "share/doc/corvane-nsis/changelog.Debian.gz": "file",
 }
 
+# The web service's files below the prefix, where it is built.
+WEB_FILES = {
+    "sbin/tindral-web": "program",
+    "share/man/man8/tindral-web.8.gz": "file",
+    "share/doc/tindral-web/copyright": "file",
+    "share/doc/tindral-web/changelog.Debian.gz": "file",
+}
+
+
+def web_system_paths(prefix):
+    """(systemd unit, options file) of the web service installed with PREFIX, as full
+    paths: Debian's folders for /usr, folders below the prefix for any other."""
+    base = "" if prefix == "/usr" else prefix.rstrip("/")
+    return (f"{base}/lib/systemd/system/tindral-web.service", f"{base}/etc/default/tindral-web")
+
+
+def web_tree(prefix):
+    """{path below the root: kind} of every file the web service installs with PREFIX."""
+    files = {os.path.join(prefix, path).lstrip("/"): kind for path, kind in WEB_FILES.items()}
+    files.update({path.lstrip("/"): "file" for path in web_system_paths(prefix)})
+    return files
+
 
 def kind(path):
     """What GAME_FILES says of PATH: "-> TARGET" for a link, "program" for an
