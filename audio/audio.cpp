@@ -287,8 +287,9 @@ bool CTarvelAudio::Decode_File(Channel& slot, std::FILE* stream, const char* fil
         std::fclose(stream);
         slot.decoder = OggVorbis_File{};
         Log_Write(Engine_Log, 1,
-                  slot.streamed ? "CTarvelAudio::Load() :: failed (could not initialize stream [%s])"
-                                : "CTarvelAudio::Load() :: failed (could not initialize [%s])",
+                  slot.streamed
+                      ? "CTarvelAudio::Load() :: failed (could not initialize stream [%s])"
+                      : "CTarvelAudio::Load() :: failed (could not initialize [%s])",
                   file);
         return false;
     }

@@ -26,6 +26,25 @@ namespace {
 
 const char Texture_Archive[] = "data/textures.pak";
 
+// The bands of at least four rows in which every pixel has alpha 0, in upload order.
+std::vector<std::pair<int, int>> Clear_Row_Bands(const Png_Image& image) {
+    std::vector<std::pair<int, int>> bands;
+    const std::size_t row_bytes = 4u * static_cast<std::size_t>(image.width);
+    int first = -1;
+    for (int row = 0; row <= image.height; ++row) {
+        bool clear = row < image.height;
+        for (std::size_t i = 3; clear && i < row_bytes; i += 4) {
+            clear = image.bgra[static_cast<std::size_t>(row) * row_bytes + i] == 0;
+        }
+        if (clear && first < 0) first = row;
+        if (!clear && first >= 0) {
+            if (row - first >= 4) bands.emplace_back(first, row - 1);
+            first = -1;
+        }
+    }
+    return bands;
+}
+
 }  // namespace
 
 int CTarvelWindow::Texture_Load(const char* name, int index) {
@@ -57,12 +76,12 @@ int CTarvelWindow::Texture_Load(const char* name, int index) {
     bool appended = index == count;
     Texture_Entry previous;
     if (appended) {
-        Textures.push_back(Texture_Entry{name, 0});
+        Textures.push_back(Texture_Entry{name, 0, 0, {}});
     } else {
         // A replaced entry keeps its old texture until the new one is in place, so that a
         // failed load leaves the table as it was.
         previous = Textures[static_cast<size_t>(index)];
-        Textures[static_cast<size_t>(index)] = Texture_Entry{name, 0};
+        Textures[static_cast<size_t>(index)] = Texture_Entry{name, 0, 0, {}};
     }
     if (Texture_Decode_Upload(file.Path(), index)) {
         if (!appended && previous.gl_name != 0) glDeleteTextures(1, &previous.gl_name);
@@ -91,6 +110,8 @@ bool CTarvelWindow::Texture_Decode_Upload(const char* path, int index) {
                   image.width, image.height, entry.name.c_str());
         return false;
     }
+    entry.height = image.height;
+    entry.clear_rows = Clear_Row_Bands(image);
     glGenTextures(1, &entry.gl_name);
     glBindTexture(GL_TEXTURE_2D, entry.gl_name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

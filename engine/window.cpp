@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +16,83 @@ namespace {
 bool Video_Ready() {
     std::string error;
     return Platform_Video_Init(&error);
+}
+
+void Emit_Corner(const float corner[3], const float texcoord[2]) {
+    glTexCoord2fv(texcoord);
+    glVertex3fv(corner);
+}
+
+// Emits the GL_QUADS corners of the parts of a blended textured quad that can show
+// anything. Texels of alpha 0 blend to no change at all, so a band of fully transparent
+// texture rows may be left out: this is done for a quad that is a parallelogram along
+// whose edges 0-1 and 3-2 the texture rows run (t the same at both ends of each, s the same
+// at 0 and 3 and at 1 and 2), where the texture coordinates are an affine function of the
+// position and the parts keep them exactly. A row of margin on each side of a band keeps
+// the linear filter's reach inside it. Any other quad is emitted whole.
+void Emit_Visible_Parts(const float corners[4][3], const float texcoords[4][2], int height,
+                        const std::vector<std::pair<int, int>>& clear_rows) {
+    const float t0 = texcoords[0][1];
+    const float t3 = texcoords[3][1];
+    bool parallelogram = true;
+    for (int k = 0; k < 3; ++k) {
+        parallelogram &= corners[1][k] - corners[0][k] == corners[2][k] - corners[3][k];
+    }
+    const bool rows_along_edges = texcoords[1][1] == t0 && texcoords[2][1] == t3 &&
+                                  texcoords[3][0] == texcoords[0][0] &&
+                                  texcoords[2][0] == texcoords[1][0];
+    // The parts to keep, as stretches of v (0 at edge 0-1, 1 at edge 3-2).
+    std::vector<std::pair<float, float>> keep = {{0.0f, 1.0f}};
+    if (parallelogram && rows_along_edges && t0 != t3 && height > 0) {
+        for (const auto& [first, last] : clear_rows) {
+            const float low = (static_cast<float>(first) + 1.5f) / static_cast<float>(height);
+            const float high = (static_cast<float>(last) - 1.5f) / static_cast<float>(height);
+            float v_a = (low - t0) / (t3 - t0);
+            float v_b = (high - t0) / (t3 - t0);
+            if (v_a > v_b) std::swap(v_a, v_b);
+            v_a = std::max(v_a, 0.0f);
+            v_b = std::min(v_b, 1.0f);
+            if (!(v_a < v_b)) continue;
+            std::vector<std::pair<float, float>> cut;
+            for (const auto& [from, to] : keep) {
+                if (v_b <= from || v_a >= to) {
+                    cut.emplace_back(from, to);
+                    continue;
+                }
+                if (v_a > from) cut.emplace_back(from, v_a);
+                if (v_b < to) cut.emplace_back(v_b, to);
+            }
+            keep = std::move(cut);
+        }
+    }
+    for (const auto& [from, to] : keep) {
+        if (from == 0.0f && to == 1.0f) {
+            for (int i = 0; i < 4; ++i) Emit_Corner(corners[i], texcoords[i]);
+            continue;
+        }
+        // The edges at v = 0 and v = 1 are the quad's own corners, unchanged.
+        float points[4][3];
+        float coords[4][2];
+        // Part corner i lies on the quad's edge from corner `lower` (v = 0) to `upper` (v = 1).
+        const float v[4] = {from, from, to, to};
+        const int lower_of[4] = {0, 1, 1, 0};
+        for (int i = 0; i < 4; ++i) {
+            const int lower = lower_of[i];
+            const int upper = lower == 0 ? 3 : 2;
+            const float* exact = v[i] == 0.0f   ? corners[lower]
+                                 : v[i] == 1.0f ? corners[upper]
+                                                : nullptr;
+            for (int k = 0; k < 3; ++k) {
+                points[i][k] =
+                    exact != nullptr
+                        ? exact[k]
+                        : corners[lower][k] + v[i] * (corners[upper][k] - corners[lower][k]);
+            }
+            coords[i][0] = texcoords[lower][0];
+            coords[i][1] = v[i] == 0.0f ? t0 : v[i] == 1.0f ? t3 : t0 + v[i] * (t3 - t0);
+        }
+        for (int i = 0; i < 4; ++i) Emit_Corner(points[i], coords[i]);
+    }
 }
 
 }  // namespace
@@ -205,10 +283,15 @@ void CTarvelWindow::Draw_Quad(int texture_index, float red, float green, float b
             glBindTexture(GL_TEXTURE_2D, Texture_Get_Data(texture_index));
             Current_Texture = texture_index;
         }
+        // Transparent texels still write depth where the depth test is on, which can hide
+        // what is drawn later: only without it are they left out.
+        const bool depth_test = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
         glBegin(GL_QUADS);
-        for (int i = 0; i < 4; ++i) {
-            glTexCoord2fv(texcoords[i]);
-            glVertex3fv(corners[i]);
+        if (!depth_test && texture_index >= 0 && texture_index < Texture_Count()) {
+            const Texture_Entry& entry = Textures[static_cast<size_t>(texture_index)];
+            Emit_Visible_Parts(corners, texcoords, entry.height, entry.clear_rows);
+        } else {
+            Emit_Visible_Parts(corners, texcoords, 0, {});
         }
         glEnd();
     }

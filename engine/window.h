@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -35,7 +36,9 @@ class CTarvelWindow {
     void Handle_Messages();
     void Mode_2D(int texture_index);
     void Mode_3D();
-    // Corners and texture coordinates are given as 4x3 and 4x2 floats.
+    // Corners and texture coordinates are given as 4x3 and 4x2 floats. Without the depth
+    // test, a textured quad may be drawn in parts that leave out bands of fully transparent
+    // texture rows: blended, those would change no pixel.
     void Draw_Quad(int texture_index, float red, float green, float blue, float transparency,
                    const float corners[4][3], const float texcoords[4][2]);
     void Get_Cursor_Position(int* x, int* y) const;
@@ -82,6 +85,10 @@ class CTarvelWindow {
     struct Texture_Entry {
         std::string name;
         unsigned gl_name = 0;
+        int height = 0;
+        // Bands of rows (first, last; row 0 is t = 0) in which every texel is fully
+        // transparent, four rows or more high, lowest first.
+        std::vector<std::pair<int, int>> clear_rows;
     };
     bool Texture_Decode_Upload(const char* path, int index);
     bool Fail_Create(const char* text);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frontend/frontend_context.h"
+#include "frontend/live_view.h"
 #include "frontend/text_lines.h"
 #include "game/controller.h"
 
@@ -55,6 +56,7 @@ struct Menu_Projection {
 struct Menu_State {
     Menu_Layout layout;
     Menu_Projection projection;  // refreshed by every Menu_Screen_Step
+    Live_View live_view;         // the arena's view, kept while it does not change
     // The menu's mouse: its left-button timer is negative from a release (a pending
     // click) until the menu takes the click.
     Controller mouse = Controller_Make(CONTROLLER_MOUSE, 0, 0);

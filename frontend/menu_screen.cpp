@@ -3,7 +3,6 @@
 
 #include "engine/window.h"
 #include "frontend/high_scores.h"
-#include "frontend/match_screen.h"
 #include "frontend/menu.h"
 
 namespace {
@@ -101,10 +100,9 @@ void Footer_Draw(CTarvelWindow& window, float aspect) {
 void Live_View_Draw(Frontend_Context& context) {
     const int width = context.window.Width;
     const int height = context.window.Height;
-    glViewport(static_cast<int>(0.145 * width), static_cast<int>(0.542 * height),
-               static_cast<int>(0.276 * width), static_cast<int>(0.276 * height));
-    Match_Screen_Draw(context);
-    glViewport(0, 0, width, height);
+    context.menu->live_view.Draw(context, static_cast<int>(0.145 * width),
+                                 static_cast<int>(0.542 * height), static_cast<int>(0.276 * width),
+                                 static_cast<int>(0.276 * height));
 }
 
 }  // namespace

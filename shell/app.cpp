@@ -1,5 +1,7 @@
 #include "shell/app.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -264,6 +266,11 @@ int Tindral_Main() {
     if (!Game_Resources_Load()) Resources_Failed();
     Game_Window.Texture_Prefetch_End();
     Game_Audio.Prefetch_End();
+#ifdef __GLIBC__
+    // The pictures and sounds decoded ahead were freed on this thread, into the workers'
+    // allocation arenas, which keep freed pages mapped: hand them back.
+    malloc_trim(0);
+#endif
     Settings_Load(Paths.Config_File.c_str(), Settings, High_Scores_A, High_Scores_B);
     Log_Write(Engine_Log, 0, "Game resources initialized [%s]", Paths.OS_Name.c_str());
     Camera_Place(Game_Camera, Settings.CameraView);

@@ -52,6 +52,42 @@ INSTANTIATE_TEST_SUITE_P(
         Length_Case{"ThreeChannelsAsStereo", {.rate = 22050, .channels = 3, .frames = 8821}, 0.6}),
     [](const ::testing::TestParamInfo<Length_Case>& test_info) { return test_info.param.label; });
 
+using AudioDecodedAhead = Audio_Test;
+
+// Sounds decoded ahead at start-up sound as the files Load reads: a file that changed
+// after the worker read it is heard as it is now (0.3 s, not the 0.8 s decoded ahead), and
+// the log reads as without decoding ahead.
+TEST_F(AudioDecodedAhead, SoundsAreTheFilesLoadReads) {
+    Write_Sound("changed.ogg", {.rate = 44100, .channels = 1, .frames = 35280});
+    Write_Sound("kept.ogg", {.rate = 22050, .channels = 2, .frames = 8820});
+    {
+        CTarvelAudio audio(2);
+        const char* files[] = {"changed.ogg", "kept.ogg"};
+        audio.Prefetch(files, 2);
+        Run_Frames(nullptr, 0.15);
+        Write_Sound("changed.ogg", {.rate = 44100, .channels = 1, .frames = 13230});
+        ASSERT_TRUE(audio.Load(0, "changed.ogg", false));
+        ASSERT_TRUE(audio.Load(1, "kept.ogg", false));
+        audio.Prefetch_End();
+        audio.Play(0);
+        Run_Frames(&audio, 0.6);
+        audio.Play(1);
+        Run_Frames(&audio, 0.7);
+    }
+    const std::vector<Sound_Span> spans = Sound_Spans(Read_Wave());
+    ASSERT_EQ(spans.size(), 2u);
+    EXPECT_NEAR(spans[0].Length(), 0.3, Slack);
+    EXPECT_NEAR(spans[1].Length(), 0.4, Slack);
+    const std::vector<Log_Entry> expected = {
+        {0, "CTarvelAudio::CTarvelAudio() :: Attempting to initialize OpenAL device"},
+        {0, "CTarvelAudio::CTarvelAudio() :: OpenAL device initialized [2 channel(s)]"},
+        {0, "CTarvelAudio::Load() :: [changed.ogg]"},
+        {0, "CTarvelAudio::Load() :: [kept.ogg]"},
+        {0, "CTarvelAudio::~CTarvelAudio() :: OpenAL device released"},
+    };
+    EXPECT_EQ(Log_Entries(), expected);
+}
+
 using AudioStaticReplay = Audio_Test;
 
 // A rising tone played again after 0.2 s: a restart is heard as one stretch of 0.2 + 0.5 s

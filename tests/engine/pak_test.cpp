@@ -111,6 +111,32 @@ TEST_F(Pak_Test, LookUpRules) {
     EXPECT_FALSE(pak.Extract("other.png", out));
 }
 
+// Read gives the plain bytes Extract would write, by the same look-up rules, and nothing
+// for a member the archive does not really hold.
+TEST_F(Pak_Test, ReadGivesTheBytesExtractWouldWrite) {
+    const std::string big = Binary_Data(200 * 1024 + 17, 7);
+    std::string whole =
+        Raw_Archive({{"wall.png", "first"}, {"big.bin", big}, {"wall.png", "second"}});
+    std::string path = Put_Archive(whole);
+    CTarvelPak pak;
+    ASSERT_TRUE(pak.Open(path.c_str()));
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(pak.Read("big.bin", &bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), big);
+    ASSERT_TRUE(pak.Read("wall.png", &bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "second");  // the later entry wins
+    for (const char* name : {"Wall.png", "wall", "", static_cast<const char*>(nullptr)}) {
+        EXPECT_FALSE(pak.Read(name, &bytes));
+        EXPECT_TRUE(bytes.empty());
+    }
+    // A member running past the end of the archive.
+    path = Put_Archive(whole.substr(0, whole.size() - 1));
+    ASSERT_TRUE(pak.Open(path.c_str()));
+    EXPECT_TRUE(pak.Read("big.bin", &bytes));
+    EXPECT_FALSE(pak.Read("wall.png", &bytes));
+    EXPECT_TRUE(bytes.empty());
+}
+
 TEST_F(Pak_Test, CountZeroOpensAndFindsNothing) {
     std::string path = Put_Archive(Raw_Archive({}));
     CTarvelPak pak;

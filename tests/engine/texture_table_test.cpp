@@ -2,11 +2,14 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
 #include "engine/pak.h"
 #include "engine/start_up_files.h"
+#include "platform/png.h"
 #include "tests/engine/texture_test_support.h"
 
 #ifndef GL_BGRA
@@ -31,6 +34,146 @@ TEST_F(Texture_Table, StartUpLoadsTheSixteenFromTheBuiltArchive) {
     EXPECT_EQ(Log_Count(0, "CTarvelWindow::Texture_Load() :: [1][256x256][font_new.png]"), 1);
     EXPECT_EQ(Log_Count(0, "CTarvelWindow::Texture_Load() :: [8][512x512][menu_intro.png]"), 1);
     EXPECT_EQ(Folder_Names(folder->Path()), (std::vector<std::string>{"data", "log.dat"}));
+}
+
+// Decoding ahead changes nothing a player or the log could see: start-up's table loads the
+// same pixels with the same lines, and a file that changed after the worker read it loads
+// as it is now, whenever the worker got to it.
+TEST_F(Texture_Table, DecodedAheadTexturesAreTheFilesTheTableReads) {
+    Use_Built_Archive();
+    const std::vector<std::uint32_t> before = {0xFF0000FFu, 0x00FF00FFu, 0x0000FFFFu, 0xFFFFFFFFu};
+    const std::vector<std::uint32_t> after = {0x10203040u, 0x50607080u, 0x90A0B0C0u, 0xD0E0F0FFu};
+    Write_File("loose.png", Png_Bytes(2, 2, before));
+    std::vector<const char*> names = {"loose.png"};
+    names.insert(names.end(), Start_Up_Textures, Start_Up_Textures + 16);
+    window->Texture_Prefetch(names.data(), static_cast<int>(names.size()));
+    usleep(100 * 1000);
+    Write_File("loose.png", Png_Bytes(2, 2, after));
+
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(window->Texture_Load(Start_Up_Textures[i], i), i) << i;
+    ASSERT_EQ(window->Texture_Load("loose.png", -1), 16);
+    window->Texture_Prefetch_End();
+    int loaded = 0;
+    for (const std::string& e : Log_Entries())
+        loaded += e.rfind("0:CTarvelWindow::Texture_Load() :: [", 0) == 0;
+    EXPECT_EQ(loaded, 17);
+    EXPECT_EQ(Log_Count(0, "CTarvelWindow::Texture_Load() :: [3][1024x1024][ground.png]"), 1);
+
+    // The ground as decoded straight from the archive's member.
+    CTarvelPak pak;
+    std::vector<std::uint8_t> member;
+    ASSERT_TRUE(pak.Open("data/textures.pak") && pak.Read("ground.png", &member));
+    const Png_Image ground = Png_Decode_Memory(member.data(), member.size());
+    std::vector<std::uint8_t> texels(ground.bgra.size());
+    glBindTexture(GL_TEXTURE_2D, window->Texture_Get_Data(3));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_TRUE(texels == ground.bgra);
+    // The loose file as it is now: bottom row first, RGBA.
+    unsigned char loose[16] = {};
+    glBindTexture(GL_TEXTURE_2D, window->Texture_Get_Data(16));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, loose);
+    const unsigned char expected[16] = {0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0, 0xFF,
+                                        0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
+    EXPECT_EQ(std::memcmp(loose, expected, sizeof expected), 0);
+    EXPECT_EQ(Folder_Names(folder->Path()),
+              (std::vector<std::string>{"data", "log.dat", "loose.png"}));
+}
+
+// A blended quad leaves out the bands of its texture's fully transparent rows, which could
+// change no pixel, and only those: the picture is the whole quad's, drawn plainly, also
+// where a faint row splits a band and where the linear filter reaches from visible rows
+// into a band. Only a parallelogram whose texture rows run along two of its edges is cut.
+TEST_F(Texture_Table, QuadsLeaveOutOnlyTextureRowsThatCannotShow) {
+    // 4 x 64, top row first: green (16 rows), clear (7), one faint white row, clear (24),
+    // red (16). Clear texels are white, so a wrongly blended one would show.
+    std::vector<std::uint32_t> rgba;
+    for (int row = 0; row < 64; ++row) {
+        const std::uint32_t colour = row < 16    ? 0x00FF00FFu
+                                     : row == 23 ? 0xFFFFFF40u
+                                     : row < 48  ? 0xFFFFFF00u
+                                                 : 0xFF0000FFu;
+        rgba.insert(rgba.end(), 4, colour);
+    }
+    Write_File("bands.png", Png_Bytes(4, 64, rgba));
+    ASSERT_EQ(window->Texture_Load("bands.png", -1), 0);
+
+    struct Case {
+        const char* what;
+        float corners[4][3];
+        float texcoords[4][2];
+        int parts;
+    } cases[] = {
+        {"rectangle",
+         {{5, 5, 0}, {95, 5, 0}, {95, 95, 0}, {5, 95, 0}},
+         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+         3},
+        {"upside down",
+         {{5, 5, 0}, {95, 5, 0}, {95, 95, 0}, {5, 95, 0}},
+         {{1, 1}, {0, 1}, {0, 0}, {1, 0}},
+         3},
+        {"part of the rows",
+         {{5, 5, 0}, {95, 5, 0}, {95, 95, 0}, {5, 95, 0}},
+         {{0, 0.2f}, {1, 0.2f}, {1, 0.9f}, {0, 0.9f}},
+         3},
+        {"parallelogram",
+         {{5, 5, 0}, {60, 15, 0}, {95, 95, 0}, {40, 85, 0}},
+         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+         3},
+        {"trapezoid",
+         {{5, 5, 0}, {95, 5, 0}, {70, 95, 0}, {30, 95, 0}},
+         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+         1},
+        {"rows across",
+         {{5, 5, 0}, {95, 5, 0}, {95, 95, 0}, {5, 95, 0}},
+         {{0, 0}, {0, 1}, {1, 1}, {1, 0}},
+         1},
+    };
+    auto frame = [&](const std::function<void()>& draw) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        window->Mode_2D(0);
+        draw();
+        window->Mode_3D();
+        std::vector<unsigned char> rgb(64 * 64 * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 64, 64, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<unsigned char> plain = frame([&] {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            glColor4f(1, 1, 1, 1);
+            glBegin(GL_QUADS);
+            for (int i = 0; i < 4; ++i) {
+                glTexCoord2fv(c.texcoords[i]);
+                glVertex3fv(c.corners[i]);
+            }
+            glEnd();
+        });
+        const std::vector<unsigned char> drawn =
+            frame([&] { window->Draw_Quad(0, 1, 1, 1, 0, c.corners, c.texcoords); });
+        int worst = 0, lit = 0;
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            worst = std::max(worst, std::abs(int(drawn[i]) - int(plain[i])));
+            lit += plain[i] > 40;
+        }
+        EXPECT_LE(worst, 2);
+        EXPECT_GT(lit, 500);
+        // The parts drawn, each as two triangles.
+        std::vector<GLfloat> feedback(4096);
+        glFeedbackBuffer(GLsizei(feedback.size()), GL_2D, feedback.data());
+        glRenderMode(GL_FEEDBACK);
+        frame([&] { window->Draw_Quad(0, 1, 1, 1, 0, c.corners, c.texcoords); });
+        const GLint used = glRenderMode(GL_RENDER);
+        int triangles = 0;
+        for (GLint i = 0; i < used; i += 2 + 2 * int(feedback[size_t(i) + 1])) {
+            ASSERT_EQ(feedback[size_t(i)], GLfloat(GL_POLYGON_TOKEN));
+            ++triangles;
+        }
+        EXPECT_EQ(triangles, 2 * c.parts);
+    }
 }
 
 // Reuse by name: the old index comes back and no texture is made or logged.

@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "frontend/match_keys.h"
 #include "frontend/match_screen.h"
+#include "frontend/menu.h"
 #include "frontend/text.h"
 #include "game/match_frame.h"
 #include "tests/frontend/display_scene.h"
@@ -154,6 +156,108 @@ TEST_F(DisplayGl, MatchFrameShowsArenaClockAndWallNumbers) {
     }
     EXPECT_GT(added, 300);    // two digits of the Top score
     EXPECT_EQ(added_low, 0);  // all on the far (top) wall
+}
+
+// The menu's live view keeps its pixels while the match behind the menu stands still. What
+// it puts back must be what drawing the match screen into the viewport shows, and it must
+// follow every change the view shows (a sphere, a launch arrow, the heads-up clock, the
+// camera's swing), leaving the same OpenGL state behind either way.
+TEST_F(DisplayGl, MenuLiveViewShowsWhatTheMatchScreenDraws) {
+    CTarvelWindow& window = *scene->window;
+    const int x = static_cast<int>(0.145 * window.Width),
+              y = static_cast<int>(0.542 * window.Height);
+    const int w = static_cast<int>(0.276 * window.Width),
+              h = static_cast<int>(0.276 * window.Height);
+    auto view_pixels = [&](const Image& image) {
+        std::vector<unsigned char> rgb;
+        for (int row = y; row < y + h; ++row) {
+            const unsigned char* start = image.At(x, row);
+            rgb.insert(rgb.end(), start, start + 3 * w);
+        }
+        return rgb;
+    };
+    Menu_State menu;
+    Menu_Layout_Set(menu.layout);
+    scene->context->menu = &menu;
+    scene->screen_state = SCREEN_MENU;
+    scene->elapsed = 1.0f / 60.0f;
+    // The live view as the menu draws it, with the state it leaves.
+    struct Frame_Result {
+        std::vector<unsigned char> view;
+        GLint viewport[4];
+        GLboolean blend, depth, lighting, texturing;
+        GLint texture;
+        bool redrawn;  // the arena was drawn again: the view's depths are not all cleared
+    };
+    auto menu_frame = [&] {
+        window.Begin_Frame();
+        Menu_Screen_Step(*scene->context);
+        Frame_Result r;
+        glGetIntegerv(GL_VIEWPORT, r.viewport);
+        r.blend = glIsEnabled(GL_BLEND);
+        r.depth = glIsEnabled(GL_DEPTH_TEST);
+        r.lighting = glIsEnabled(GL_LIGHTING);
+        r.texturing = glIsEnabled(GL_TEXTURE_2D);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &r.texture);
+        r.view = view_pixels(Read_Back(window));
+        std::vector<float> depths(static_cast<size_t>(w) * h);
+        glReadPixels(x, y, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
+        r.redrawn = std::any_of(depths.begin(), depths.end(), [](float d) { return d < 1.0f; });
+        return r;
+    };
+    // The same frame drawing the match screen straight into the viewport.
+    auto drawn_directly = [&] {
+        const Camera camera = scene->camera;
+        window.Begin_Frame();
+        glViewport(x, y, w, h);
+        Match_Screen_Draw(*scene->context);
+        glViewport(0, 0, window.Width, window.Height);
+        scene->camera = camera;
+        return view_pixels(Read_Back(window));
+    };
+
+    scene->Setup(0);
+    scene->match.phase = PHASE_NEW;
+    scene->Simulate(1.5f);
+    const std::vector<unsigned char> expected = drawn_directly();
+    const Frame_Result drawn = menu_frame();
+    const Frame_Result kept = menu_frame();
+    EXPECT_TRUE(drawn.redrawn);
+    EXPECT_FALSE(kept.redrawn);
+    EXPECT_TRUE(drawn.view == expected);
+    EXPECT_TRUE(kept.view == expected);
+    EXPECT_TRUE(std::equal(kept.viewport, kept.viewport + 4, drawn.viewport));
+    EXPECT_EQ(kept.viewport[2], window.Width);
+    EXPECT_EQ(kept.blend, drawn.blend);
+    EXPECT_EQ(kept.depth, drawn.depth);
+    EXPECT_EQ(kept.lighting, drawn.lighting);
+    EXPECT_EQ(kept.texturing, drawn.texturing);
+    EXPECT_EQ(kept.texture, drawn.texture);
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } changes[] = {
+        {"a sphere moves",
+         [&] { scene->match.spheres[0].model.Move(Vector_Set(30, 20, 0), true); }},
+        {"a launch arrow fades", [&] { scene->match.spheres[1].launch_timer = 0.3f; }},
+        {"the heads-up clock", [&] { scene->match.match_clock -= 1.0f; }},
+        {"the camera swings round", [&] { scene->settings.CameraView = 0; }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        const std::vector<unsigned char> before = menu_frame().view;
+        c.change();
+        const std::vector<unsigned char> now = drawn_directly();
+        EXPECT_FALSE(now == before);
+        const Frame_Result changed = menu_frame();
+        EXPECT_TRUE(changed.redrawn);
+        EXPECT_TRUE(changed.view == now);
+        const std::vector<unsigned char> next = drawn_directly();
+        EXPECT_TRUE(menu_frame().view == next);
+    }
+    scene->context->menu = nullptr;
+    scene->settings.CameraView = 1;
 }
 
 // Everything the simulation and the end rules own, as text to compare (floats exactly).
