@@ -81,24 +81,31 @@ bool CTarvelPak::Open(const char* path) {
     return true;
 }
 
+std::FILE* CTarvelPak::Open_Member(const char* name, const Entry** found) const {
+    const Entry* entry = list_;
+    while (entry != nullptr && std::strcmp(entry->name, name) != 0) entry = entry->next;
+    if (entry == nullptr) return nullptr;
+    std::FILE* in = std::fopen(path_.c_str(), "rbe");
+    if (in == nullptr) return nullptr;
+    const long long file_size = Regular_File_Size(in);
+    const unsigned long long end = static_cast<unsigned long long>(entry->offset) + entry->size;
+    if (file_size < 0 || end > static_cast<unsigned long long>(file_size) ||
+        fseeko(in, static_cast<off_t>(entry->offset), SEEK_SET) != 0) {
+        std::fclose(in);
+        return nullptr;
+    }
+    *found = entry;
+    return in;
+}
+
 bool CTarvelPak::Extract(const char* name, const char* folder) {
     if (path_.empty() || name == nullptr || name[0] == '\0') return false;
     // The output is named by the member: a name that is not a plain file name could
     // write outside the folder, so it is never extracted.
     if (!Pak_Is_Plain_Name(name)) return false;
-    const Entry* found = list_;
-    while (found != nullptr && std::strcmp(found->name, name) != 0) found = found->next;
-    if (found == nullptr) return false;
-
-    std::FILE* in = std::fopen(path_.c_str(), "rbe");
+    const Entry* found = nullptr;
+    std::FILE* in = Open_Member(name, &found);
     if (in == nullptr) return false;
-    long long file_size = Regular_File_Size(in);
-    unsigned long long end = static_cast<unsigned long long>(found->offset) + found->size;
-    if (file_size < 0 || end > static_cast<unsigned long long>(file_size) ||
-        fseeko(in, static_cast<off_t>(found->offset), SEEK_SET) != 0) {
-        std::fclose(in);
-        return false;
-    }
 
     std::string out_path = (folder != nullptr && folder[0] != '\0')
                                ? std::string(folder) + "/" + found->name
@@ -125,21 +132,12 @@ bool CTarvelPak::Read(const char* name, std::vector<std::uint8_t>* out) {
     if (out == nullptr) return false;
     out->clear();
     if (path_.empty() || name == nullptr || name[0] == '\0') return false;
-    const Entry* found = list_;
-    while (found != nullptr && std::strcmp(found->name, name) != 0) found = found->next;
-    if (found == nullptr) return false;
-
-    std::FILE* in = std::fopen(path_.c_str(), "rbe");
+    const Entry* found = nullptr;
+    std::FILE* in = Open_Member(name, &found);
     if (in == nullptr) return false;
-    long long file_size = Regular_File_Size(in);
-    unsigned long long end = static_cast<unsigned long long>(found->offset) + found->size;
-    bool ok = file_size >= 0 && end <= static_cast<unsigned long long>(file_size) &&
-              fseeko(in, static_cast<off_t>(found->offset), SEEK_SET) == 0;
-    if (ok) {
-        out->resize(found->size);
-        // The archive may have shrunk since the size test: a short read fails too.
-        ok = std::fread(out->data(), 1, out->size(), in) == out->size();
-    }
+    out->resize(found->size);
+    // The archive may have shrunk since the size test: a short read fails too.
+    const bool ok = std::fread(out->data(), 1, out->size(), in) == out->size();
     std::fclose(in);
     if (!ok) {
         out->clear();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,10 @@ class CTarvelPak {
 
   private:
     struct Entry;
+    // The archive opened and placed at the first byte of member `name`, whose entry goes
+    // to `*found`; null when there is no such member or its bytes lie beyond the file.
+    std::FILE* Open_Member(const char* name, const Entry** found) const;
+
     std::string path_;
     std::uint8_t header_[28] = {};
     Entry* list_;  // newest first, ends with the sentinel
