@@ -45,8 +45,10 @@ class Menu_Render : public Texture_Fixture {
 
     // Text as the game's text drawing lays it out: glyph cells of the font list, each
     // centred on the line, advanced by its width plus a gap of 0.12 x size x aspect.
-    void Text(float x, float y, float size, float grey, bool centre, bool right, const char* format,
-              ...) {
+    // `this` counts as the first argument of the format attribute.
+    __attribute__((format(printf, 8, 9))) void Text(float x, float y, float size, float grey,
+                                                    bool centre, bool right, const char* format,
+                                                    ...) {
         char text[256] = {};
         va_list args;
         va_start(args, format);
