@@ -16,7 +16,16 @@ Routes:
     /headers-then-close announces 100 bytes, sends none and closes
     /hang               accepts and never answers
     /endless            a body without end, until the client goes away
-    /accessTindral.php  "score noted", or an empty body when username=Blank
+    /drip               headers at once, then the announced 100 bytes one a second
+    /loop               302 to itself, without end
+    /stream/N           N bytes announced and written in pieces: never held whole, so N
+                        may be far larger than the memory
+    /accessTindral.php  "score noted"; for some player names (username=) the upload meets
+                        a server that misbehaves instead:
+                            Blank     an empty body
+                            Hang      /hang        Drip      /drip
+                            Cut       /cut         Loop      /loop
+                            Gigabyte  /stream/1073741824
     anything else, including a proxy's absolute target: "proxied"
 """
 
@@ -28,6 +37,10 @@ import urllib.parse
 
 RECORD = sys.argv[1]
 RECORD_LOCK = threading.Lock()
+
+# Player names whose score upload meets a misbehaving server: the route that answers it.
+HOSTILE_NAMES = {"Hang": "/hang", "Drip": "/drip", "Cut": "/cut", "Loop": "/loop",
+                 "Gigabyte": "/stream/1073741824"}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -54,6 +67,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.record()
         url = urllib.parse.urlsplit(self.path)
         path = url.path
+        if path == "/accessTindral.php" and not url.netloc:
+            name = urllib.parse.parse_qs(url.query).get("username", [""])[0]
+            path = HOSTILE_NAMES.get(name, path)
         if path.startswith("/size/"):
             n = int(path[len("/size/"):])
             pattern = b"0123456789abcdefghijklmnopqrstuvwxyz\n"
@@ -92,6 +108,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/hang":
             time.sleep(60)
             self.close_connection = True
+        elif path == "/drip":
+            self.send_response(200)
+            self.send_header("Content-Length", "100")
+            self.end_headers()
+            self.close_connection = True
+            for _ in range(100):
+                self.wfile.write(b"d")
+                self.wfile.flush()
+                time.sleep(1.0)
+        elif path == "/loop":
+            self.send_response(302)
+            self.send_header("Location", self.path)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+        elif path.startswith("/stream/"):
+            left = int(path[len("/stream/"):])
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(left))
+            self.end_headers()
+            self.close_connection = True
+            block = b"z" * 65536
+            while left > 0:
+                piece = min(left, len(block))
+                self.wfile.write(block[:piece])
+                left -= piece
         elif path == "/accessTindral.php" and not url.netloc:
             query = urllib.parse.parse_qs(url.query)
             blank = query.get("username") == ["Blank"]

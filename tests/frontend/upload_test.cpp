@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "engine/io.h"
 #include "tests/engine/io_test_support.h"
+#include "tests/support/memory_peak.h"
 
 namespace {
 
@@ -90,5 +92,71 @@ TEST_F(ScoreUpload, UnreachableEndpointLeavesNoCompletedLine) {
                      "CTarvelIO::Retrieve_Data_URL() :: failed (InternetReadFile [6])"}));
     EXPECT_EQ(folder.Body_Files(), Lines{});
 }
+
+// A server that misbehaves when the upload reaches it, picked by the player's name (see
+// io_http_server.py).
+struct Hostile_Case {
+    const char* what;
+    const char* name;
+    double max_seconds;  // how long the upload may block the frame
+    Lines lines;         // what the log says, level 1
+    std::size_t max_requests;
+};
+
+const std::string Failed = "CTarvelIO::Retrieve_Data_URL() :: failed ";
+// The game's total time-out with a margin for a busy machine, and the time a failure that
+// needs no time-out may take.
+constexpr long Total_Timeout_Ms = 15000;
+constexpr double Timed_Out_Seconds = Total_Timeout_Ms / 1000.0 + 2.0;
+constexpr double At_Once_Seconds = 2.0;
+
+const Hostile_Case Hostile_Cases[] = {
+    {"accepts and never answers", "Hang", Timed_Out_Seconds,
+     {Failed + "(InternetOpenURL [12002])", Failed + "(InternetReadFile [6])"}, 1},
+    {"answers one byte a second", "Drip", Timed_Out_Seconds,
+     {Failed + "(InternetReadFile [12002])"}, 1},
+    {"closes mid-body", "Cut", At_Once_Seconds, {Failed + "(InternetReadFile [12030])"}, 1},
+    // The first request and ten redirects.
+    {"redirects to itself", "Loop", At_Once_Seconds,
+     {Failed + "(InternetOpenURL [12156])", Failed + "(InternetReadFile [6])"}, 11},
+    {"sends a 1 GB body", "Gigabyte", At_Once_Seconds,
+     {Failed + "(InternetReadFile [12017])"}, 1},
+};
+
+void PrintTo(const Hostile_Case& c, std::ostream* out) { *out << c.what; }
+
+class HostileServer : public ScoreUpload, public ::testing::WithParamInterface<Hostile_Case> {};
+
+// The frame that uploads a run waits for the upload: whatever the server does, it must
+// come back within the time-outs, hold no more than the capped body, leave no file and say
+// in the log what went wrong.
+TEST_P(HostileServer, UploadEndsInTimeInBoundedMemoryAndIsLogged) {
+    const Hostile_Case& c = GetParam();
+    ASSERT_EQ(io.Total_Timeout_Ms, Total_Timeout_Ms);  // the game's own URL client
+
+    std::chrono::duration<double> took{};
+    const long long growth = memory_peak::Growth([&] {
+        const auto start = std::chrono::steady_clock::now();
+        Score_Upload(io, server.Host().c_str(), c.name, 3.0f, 40.5f, "XP");
+        took = std::chrono::steady_clock::now() - start;
+    });
+
+    EXPECT_LE(took.count(), c.max_seconds);
+    // The body goes to a file and stops at Max_Body_Bytes (1 MB): the process grows by
+    // what libcurl needs, nowhere near the 1 GB sent.
+    ASSERT_GE(growth, 0) << "the peak memory cannot be measured here";
+    EXPECT_LT(growth, 32ll << 20) << "bytes";
+    EXPECT_EQ(folder.Log_Messages(1), c.lines);
+    EXPECT_EQ(folder.Log_Messages(0), Lines{});
+    EXPECT_EQ(folder.Body_Files(), Lines{});
+    const std::size_t requests = server.Paths().size();
+    EXPECT_GE(requests, 1u);
+    EXPECT_LE(requests, c.max_requests);
+}
+
+INSTANTIATE_TEST_SUITE_P(Upload, HostileServer, ::testing::ValuesIn(Hostile_Cases),
+                         [](const ::testing::TestParamInfo<Hostile_Case>& instance) {
+                             return std::string(instance.param.name);
+                         });
 
 }  // namespace
