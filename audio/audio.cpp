@@ -47,6 +47,8 @@ std::size_t Memory_Read(void* out, std::size_t size, std::size_t count, void* so
     Memory_File& file = *static_cast<Memory_File*>(source);
     if (size == 0) return 0;
     const std::size_t items = std::min(count, (file.bytes->size() - file.at) / size);
+    // An empty file's bytes may have no address at all, which memcpy must not be given.
+    if (items == 0) return 0;
     std::memcpy(out, file.bytes->data() + file.at, items * size);
     file.at += items * size;
     return items;
@@ -68,9 +70,11 @@ long Memory_Tell(void* source) { return static_cast<long>(static_cast<Memory_Fil
 }  // namespace
 
 // A static sound as Load decodes it from its file: rate, channel count and every sample;
-// `ok` false when the file does not open or decode.
+// `ok` false when the file does not open or decode, or when its samples would take more
+// than the limit (`too_long`, no samples kept).
 struct CTarvelAudio::Decoded_Sound {
     bool ok = false;
+    bool too_long = false;
     int rate = 0;
     int channels = 0;
     std::vector<char> samples;
@@ -78,8 +82,10 @@ struct CTarvelAudio::Decoded_Sound {
 
 namespace {
 
-// Decodes a whole static sound from its file's bytes, as Load decodes the file itself.
-CTarvelAudio::Decoded_Sound Decode_Whole(const std::vector<std::uint8_t>& bytes) {
+// Decodes a whole static sound from its file's bytes, as Load decodes the file itself,
+// stopping once the samples would pass `limit` bytes.
+CTarvelAudio::Decoded_Sound Decode_Whole(const std::vector<std::uint8_t>& bytes,
+                                         std::size_t limit) {
     CTarvelAudio::Decoded_Sound sound;
     Memory_File file{&bytes, 0};
     const ov_callbacks callbacks = {Memory_Read, Memory_Seek, nullptr, Memory_Tell};
@@ -98,6 +104,12 @@ CTarvelAudio::Decoded_Sound Decode_Whole(const std::vector<std::uint8_t>& bytes)
             return CTarvelAudio::Decoded_Sound{};
         }
         if (got == 0) break;
+        if (static_cast<std::size_t>(got) > limit - sound.samples.size()) {
+            ov_clear(&decoder);
+            CTarvelAudio::Decoded_Sound refused;
+            refused.too_long = true;
+            return refused;
+        }
         sound.samples.insert(sound.samples.end(), block.data(), block.data() + got);
     }
     ov_clear(&decoder);
@@ -248,6 +260,12 @@ bool CTarvelAudio::Load(int channel, const char* file, bool streamed) {
     slot.streamed = streamed;
     std::optional<Decoded_Sound> ahead;
     if (!streamed && prefetched_) ahead = prefetched_->Take(file, member.Path());
+    if (ahead && ahead->too_long) {
+        std::fclose(stream);
+        member.Release();
+        Log_Write(Engine_Log, 1, "CTarvelAudio::Load() :: failed (sound too long [%s])", file);
+        return false;
+    }
     if (ahead && ahead->ok) {
         // Decoded ahead from exactly the bytes of this file.
         std::fclose(stream);
@@ -310,6 +328,13 @@ bool CTarvelAudio::Decode_File(Channel& slot, std::FILE* stream, const char* fil
                 return false;
             }
             if (got == 0) break;
+            if (static_cast<std::size_t>(got) > Max_Static_Bytes - slot.decoded.size()) {
+                ov_clear(&slot.decoder);
+                std::vector<char>().swap(slot.decoded);
+                Log_Write(Engine_Log, 1, "CTarvelAudio::Load() :: failed (sound too long [%s])",
+                          file);
+                return false;
+            }
             slot.decoded.insert(slot.decoded.end(), scratch_, scratch_ + got);
         }
         ov_clear(&slot.decoder);
@@ -320,7 +345,10 @@ bool CTarvelAudio::Decode_File(Channel& slot, std::FILE* stream, const char* fil
 void CTarvelAudio::Prefetch(const char* const* files, int count) {
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) names.emplace_back(files[i] != nullptr ? files[i] : "");
-    prefetched_ = std::make_unique<Decode_Ahead<Decoded_Sound>>(Audio_Archive, names, Decode_Whole);
+    prefetched_ = std::make_unique<Decode_Ahead<Decoded_Sound>>(
+        Audio_Archive, names, [limit = Max_Static_Bytes](const std::vector<std::uint8_t>& bytes) {
+            return Decode_Whole(bytes, limit);
+        });
 }
 
 void CTarvelAudio::Prefetch_End() { prefetched_.reset(); }

@@ -7,6 +7,7 @@
 // at its origin. Single-threaded; every call comes from the main loop.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 
@@ -33,7 +34,9 @@ class CTarvelAudio {
     // Loads Ogg Vorbis file `file` into `channel`, from "data/audio.pak" when the archive
     // holds it, else from the loose file of that name in the current directory. A channel
     // that already holds a sound gives it up first. False (with a level-1 log line) for a
-    // bad channel or a missing or undecodable file. When OpenAL has no source left for the
+    // bad channel or a missing or undecodable file, and for a static sound whose samples
+    // would take more than Max_Static_Bytes (decoding stops there; a stream has no such
+    // limit, it holds two buffers at a time). When OpenAL has no source left for the
     // channel, the load logs that at level 1 and still succeeds: the channel is silent, as
     // without a device (Play does nothing, Get_State answers -1), until it is loaded again.
     bool Load(int channel, const char* file, bool streamed);
@@ -63,6 +66,12 @@ class CTarvelAudio {
     void Prefetch_End();
 
     struct Decoded_Sound;
+
+    // The most a static sound may decode to: far above the game's sounds (a few seconds
+    // each), and several minutes of stereo sound, so that a damaged or hostile file, which
+    // may decode to gigabytes from a few kilobytes, cannot fill the memory. Read when a
+    // load or a prefetch starts.
+    std::size_t Max_Static_Bytes = std::size_t{64} << 20;
 
   private:
     struct Channel;

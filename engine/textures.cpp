@@ -169,10 +169,13 @@ bool CTarvelWindow::Font_List_Load(const char* name) {
         return false;
     }
     // Fields of a record cut short by the end of the file keep the previous record's values.
+    // Each number is read with a width far above any a list holds: without one the C
+    // library gathers every character of a number in memory first, and a damaged list
+    // with a run of digits as long as itself would cost as much memory.
     int field[5] = {0, 0, 0, 0, 0};
     for (;;) {
-        int read = std::fscanf(file, "%i %i %i %i %i", &field[0], &field[1], &field[2], &field[3],
-                               &field[4]);
+        int read = std::fscanf(file, "%32i %32i %32i %32i %32i", &field[0], &field[1], &field[2],
+                               &field[3], &field[4]);
         if (read < 1) break;  // end of the file, or a field that is not a number
         if (static_cast<unsigned>(field[0]) <= 127u) {
             float* metrics = Font_Metrics[field[0]];

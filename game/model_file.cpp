@@ -5,9 +5,13 @@
 #include "base/log.h"
 #include "game/model.h"
 
+// Every number is read with a width: without one the C library gathers all the characters
+// of a number in memory before converting them, so a damaged file holding a run of digits
+// as long as itself would cost as much memory. The widths lie far above anything a model
+// holds (an int takes at most 11 characters, a float written with "%f" at most 47).
 bool Model_File_Read(std::FILE* file, Model_File* out) {
     Model_File model;
-    if (std::fscanf(file, "%f", &model.version) != 1) return false;
+    if (std::fscanf(file, "%64f", &model.version) != 1) return false;
     const bool has_textures = model.version >= 0.4f;
     const bool has_keys = model.version >= 0.5f;
     const bool has_texcoords = model.version >= 0.3f;
@@ -16,10 +20,11 @@ bool Model_File_Read(std::FILE* file, Model_File* out) {
     int point_count = 0;
     int triangle_count = 0;
     if (has_textures) {
-        if (std::fscanf(file, "%i %i %i", &texture_count, &point_count, &triangle_count) != 3) {
+        if (std::fscanf(file, "%32i %32i %32i", &texture_count, &point_count, &triangle_count) !=
+            3) {
             return false;
         }
-    } else if (std::fscanf(file, "%i %i", &point_count, &triangle_count) != 2) {
+    } else if (std::fscanf(file, "%32i %32i", &point_count, &triangle_count) != 2) {
         return false;
     }
     if (texture_count < 0 || texture_count > Model_Max_Textures) return false;
@@ -37,7 +42,7 @@ bool Model_File_Read(std::FILE* file, Model_File* out) {
     for (int i = 0; i < point_count; ++i) {
         int index = 0;
         Vector point;
-        if (std::fscanf(file, "%i %f %f %f", &index, &point.x, &point.y, &point.z) != 4) {
+        if (std::fscanf(file, "%32i %64f %64f %64f", &index, &point.x, &point.y, &point.z) != 4) {
             return false;
         }
         model.points.push_back(point);
@@ -46,16 +51,16 @@ bool Model_File_Read(std::FILE* file, Model_File* out) {
     for (int i = 0; i < triangle_count; ++i) {
         Model_File::Face face;
         int index = 0;
-        if (std::fscanf(file, "%i", &index) != 1) return false;
+        if (std::fscanf(file, "%32i", &index) != 1) return false;
         if (has_textures) {
             int number = 0;
-            if (std::fscanf(file, "%i", &number) != 1) return false;
+            if (std::fscanf(file, "%32i", &number) != 1) return false;
             if (number >= texture_count) return false;
             face.texture_number = number < 0 ? -1 : number;
         }
-        if (has_keys && std::fscanf(file, "%i", &face.key) != 1) return false;
-        if (std::fscanf(file, "%i %i %i", &face.corners[0], &face.corners[1], &face.corners[2]) !=
-            3) {
+        if (has_keys && std::fscanf(file, "%32i", &face.key) != 1) return false;
+        if (std::fscanf(file, "%32i %32i %32i", &face.corners[0], &face.corners[1],
+                        &face.corners[2]) != 3) {
             return false;
         }
         for (int corner : face.corners) {
@@ -63,8 +68,8 @@ bool Model_File_Read(std::FILE* file, Model_File* out) {
         }
         if (has_texcoords) {
             Texture_Coordinate* t = face.texcoords;
-            if (std::fscanf(file, "%f %f %f %f %f %f", &t[0].u, &t[0].v, &t[1].u, &t[1].v, &t[2].u,
-                            &t[2].v) != 6) {
+            if (std::fscanf(file, "%64f %64f %64f %64f %64f %64f", &t[0].u, &t[0].v, &t[1].u,
+                            &t[1].v, &t[2].u, &t[2].v) != 6) {
                 return false;
             }
         }

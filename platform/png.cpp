@@ -7,15 +7,19 @@
 
 namespace {
 
-// Images larger than this on either side are refused: no texture the game uses comes
-// near it, and it bounds the memory a damaged or hostile header can ask for.
+// Images longer than Max_Side on either side or holding more than Max_Pixels pixels are
+// refused from their header, before anything is allocated: no texture the game uses comes
+// near them (the largest is 1024 x 1024), and they bound the memory a damaged or hostile
+// header can ask for (64 MiB of pixels, where two sides of 16384 alone would ask 1 GiB).
 constexpr png_uint_32 Max_Side = 16384;
+constexpr std::uint64_t Max_Pixels = 4096u * 4096u;
 
 // Finishes a read begun on `image`: BGRA rows, bottom row first, or 0 x 0.
 Png_Image Finish_Decode(png_image& image) {
     Png_Image result;
     if (image.width == 0 || image.height == 0 || image.width > Max_Side ||
-        image.height > Max_Side) {
+        image.height > Max_Side ||
+        static_cast<std::uint64_t>(image.width) * image.height > Max_Pixels) {
         png_image_free(&image);
         return result;
     }

@@ -16,7 +16,9 @@ struct Png_Image {
 };
 
 // Decodes `path`. A missing file, a file that is not a PNG or a damaged PNG gives an
-// image of 0 x 0 with no pixels; nothing is reported.
+// image of 0 x 0 with no pixels; nothing is reported. So does an image longer than 16384
+// pixels on a side or larger than 4096 x 4096 pixels in all, refused from its header
+// before its pixels are allocated.
 Png_Image Png_Decode_File(const char* path);
 // The same for a PNG file's `size` bytes held in memory.
 Png_Image Png_Decode_Memory(const std::uint8_t* bytes, std::size_t size);

@@ -10,14 +10,28 @@ bool Is_Space(int c) {
 }
 
 // Reads the next token, skipping the white space before it, and the one character that
-// follows it (EOF at the end of the file). False when no token is left.
-bool Read_Token(std::FILE* file, std::string& token, int& following) {
+// follows it (EOF at the end of the file). False when no token is left. Only the first
+// `keep` characters are kept in `token`: one endless token in a damaged file must not
+// fill the memory. When the token is longer, `whole` is false and the rest goes
+// to `spill` (the kept characters first, so that `spill` receives the whole token), or
+// nowhere when `spill` is null.
+bool Read_Token(std::FILE* file, std::size_t keep, std::string& token, bool& whole, int& following,
+                std::FILE* spill = nullptr) {
     token.clear();
+    whole = true;
     int c = std::fgetc(file);
     while (c != EOF && Is_Space(c)) c = std::fgetc(file);
     if (c == EOF) return false;
     while (c != EOF && !Is_Space(c)) {
-        token += static_cast<char>(c);
+        if (whole && token.size() == keep) {
+            whole = false;
+            if (spill != nullptr) std::fwrite(token.data(), 1, token.size(), spill);
+        }
+        if (whole) {
+            token += static_cast<char>(c);
+        } else if (spill != nullptr) {
+            std::fputc(c, spill);
+        }
         c = std::fgetc(file);
     }
     following = c;
@@ -47,11 +61,12 @@ std::string Read_Key(Plugin_System& system, const std::string& file, const std::
     if (in == nullptr) return default_value;
     std::string result = default_value;
     std::string token;
+    bool whole = true;
     int following = EOF;
-    while (Read_Token(in, token, following)) {
-        if (token == key) {
-            std::string value;
-            if (Read_Token(in, value, following)) result = value;
+    // A token longer than the key cannot be the key: only that much of each is kept.
+    while (Read_Token(in, key.size(), token, whole, following)) {
+        if (whole && token == key) {
+            if (Read_Token(in, Max_Value_Bytes, token, whole, following) && whole) result = token;
             break;
         }
     }
@@ -70,15 +85,16 @@ bool Write_Key(Plugin_System& system, const std::string& file, const std::string
         return false;
     }
 
+    // Tokens other than the key go through as they are read, however long.
     std::string token;
+    bool whole = true;
     int following = EOF;
-    while (Read_Token(in, token, following)) {
-        if (token == key) {
-            std::string old_value;
-            Read_Token(in, old_value, following);
+    while (Read_Token(in, key.size(), token, whole, following, out)) {
+        if (whole && token == key) {
+            Read_Token(in, 0, token, whole, following);  // the old value, dropped
             std::fprintf(out, "%s\t%s\n", key.c_str(), value.c_str());
         } else {
-            std::fputs(token.c_str(), out);
+            if (whole) std::fwrite(token.data(), 1, token.size(), out);
             if (following != EOF) std::fputc(following, out);
         }
     }

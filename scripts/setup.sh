@@ -19,7 +19,7 @@ ALL="$PLAY
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils x11-apps imagemagick openbox wmctrl
-  sox python3
+  sox python3 strace
   mingw-w64 nsis nsis-pluginapi wine wine64
   libcpp-httplib-dev libsqlite3-dev libpqxx-dev postgresql chromium
   lintian desktop-file-utils appstream librsvg2-bin systemd

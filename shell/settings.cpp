@@ -59,14 +59,18 @@ void Load_Table(std::FILE* file, char letter, High_Score_Table& table) {
         int slot = place - 1;
         Skip_Past(file, '=');
         std::fgetc(file);
-        // A field that cannot be read keeps the earlier value.
+        // A field that cannot be read keeps the earlier value. Numbers are read with a width
+        // far above what the writer produces (an int takes at most 11 characters, a time
+        // written with "%.6f" at most 47): without one the C library gathers every
+        // character of a number in memory first, and a damaged file with a run of digits
+        // as long as itself would cost as much memory.
         (void)std::fscanf(file, "%15s", table.Name[slot]);
         Skip_Past(file, '=');
         std::fgetc(file);
-        (void)std::fscanf(file, "%i", &table.Spheres[slot]);
+        (void)std::fscanf(file, "%32i", &table.Spheres[slot]);
         Skip_Past(file, '=');
         std::fgetc(file);
-        (void)std::fscanf(file, "%f", &table.Time[slot]);
+        (void)std::fscanf(file, "%64f", &table.Time[slot]);
         if (Only_Hyphens(table.Name[slot], sizeof table.Name[slot])) Set_Empty_Place(table, slot);
     }
 }
@@ -193,7 +197,7 @@ void Settings_Load(const char* config_file, Game_Settings& settings, High_Score_
     if (config_file == nullptr) return;
     if (std::FILE* file = std::fopen(config_file, "re")) {
         float version = 0.0f;  // written for later formats; not interpreted
-        (void)std::fscanf(file, "%f", &version);
+        (void)std::fscanf(file, "%64f", &version);  // with a width, as in Load_Table
         Load_Table(file, 'A', a);
         Load_Table(file, 'B', b);
         std::fclose(file);
@@ -222,6 +226,22 @@ void Settings_Load(const char* config_file, Game_Settings& settings, High_Score_
     for (int& code : settings.Side_Controller) code = Clamp(code, 1, 8);
 }
 
+namespace {
+
+// The rename is on disk only once the folder that holds the file is: without this, a power
+// cut soon after a save can bring back the old file (whole, but without the new scores).
+void Sync_Folder_Of(const char* file) {
+    const std::string path = file;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
 bool Settings_Save(const char* config_file, const Game_Settings& settings,
                    const High_Score_Table& a, const High_Score_Table& b) {
     if (config_file == nullptr || config_file[0] == '\0') return false;
@@ -237,7 +257,10 @@ bool Settings_Save(const char* config_file, const Game_Settings& settings,
     (void)::flock(fd, LOCK_EX | LOCK_NB);
     bool ok = Write_All(fd, text) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), config_file) == 0) return true;
+    if (ok && std::rename(temp.c_str(), config_file) == 0) {
+        Sync_Folder_Of(config_file);
+        return true;
+    }
     ::unlink(temp.c_str());
     return false;
 }

@@ -111,6 +111,64 @@ INSTANTIATE_TEST_SUITE_P(Cases, AudioLoadSource,
                                     (std::get<1>(test_info.param) ? "Streamed" : "Static");
                          });
 
+// A static sound is decoded whole into memory, so its samples have a limit: a sound beyond
+// it is refused (decoding stops there), whether Load decodes it or a prefetch did; a stream,
+// which holds two buffers at a time, has none. The limit is made small here, so that short
+// sounds reach it; mono 16-bit samples take 2 bytes a frame.
+TEST_F(Audio_Test, StaticSoundBeyondTheLimitIsRefused) {
+    constexpr std::size_t Limit = 65536;
+    Write_Sound("at.ogg", {.rate = 22050, .channels = 1, .frames = Limit / 2});
+    Write_Sound("over.ogg", {.rate = 22050, .channels = 1, .frames = Limit / 2 + 1});
+    Write_Sound("long.ogg", {.rate = 22050, .channels = 1, .frames = 5 * Limit});
+    const struct {
+        const char* file;
+        bool streamed;
+        bool prefetched;
+        bool loads;
+    } cases[] = {
+        {"at.ogg", false, false, true},    {"at.ogg", false, true, true},
+        {"over.ogg", false, false, false}, {"over.ogg", false, true, false},
+        {"long.ogg", false, false, false}, {"long.ogg", false, true, false},
+        {"long.ogg", true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.streamed ? " streamed" : " static") +
+                     (c.prefetched ? " prefetched" : ""));
+        CTarvelAudio audio(1);
+        audio.Max_Static_Bytes = Limit;
+        if (c.prefetched) {
+            audio.Prefetch(&c.file, 1);
+            Run_Frames(nullptr, 0.1);  // time for the worker to decode it
+        }
+        EXPECT_EQ(audio.Load(0, c.file, c.streamed), c.loads);
+        if (c.loads) {
+            EXPECT_EQ(audio.Get_State(0), AL_INITIAL);
+            EXPECT_EQ(Log_Entries().back(),
+                      (Log_Entry{0, std::string("CTarvelAudio::Load() :: [") + c.file + "]"}));
+        } else {
+            EXPECT_EQ(audio.Get_State(0), -1);
+            EXPECT_EQ(Log_Entries().back(), (Log_Entry{1, Load_Failure("sound too long", c.file)}));
+        }
+    }
+}
+
+// An empty file opens as no Ogg stream, whether Load reads it or a prefetch read it
+// into memory (where its bytes have no address).
+TEST_F(Audio_Test, EmptyFileFailsAlsoWhenDecodedAhead) {
+    ASSERT_TRUE(Write_File(dir_ + "/empty.ogg", ""));
+    for (bool prefetched : {false, true}) {
+        SCOPED_TRACE(prefetched ? "prefetched" : "plain");
+        CTarvelAudio audio(1);
+        const char* file = "empty.ogg";
+        if (prefetched) {
+            audio.Prefetch(&file, 1);
+            Run_Frames(nullptr, 0.1);  // time for the worker to decode it
+        }
+        EXPECT_FALSE(audio.Load(0, file, false));
+        EXPECT_EQ(Log_Entries().back(), (Log_Entry{1, Load_Failure("could not initialize", file)}));
+    }
+}
+
 struct Broken_Case {
     const char* label;
     Bytes (*content)();

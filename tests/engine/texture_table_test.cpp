@@ -11,6 +11,7 @@
 #include "engine/start_up_files.h"
 #include "platform/png.h"
 #include "tests/engine/texture_test_support.h"
+#include "tests/support/memory_peak.h"
 
 #ifndef GL_BGRA
 #define GL_BGRA 0x80E1
@@ -461,6 +462,24 @@ TEST_F(Font_List, RecordCutShortAtTheEndKeepsThePreviousFields) {
         const bool a_listed = std::strncmp(c.text, "65 ", 3) == 0;
         EXPECT_EQ(metrics(65),
                   a_listed ? (std::vector<float>{0, 15, 31, 2}) : (std::vector<float>{0, 0, 0, 0}));
+    }
+}
+
+// A number that never ends (a damaged list) costs a bounded piece of memory: the reader
+// must not gather the whole run of digits before it converts them.
+TEST_F(Font_List, EndlessNumbersAreReadInBoundedMemory) {
+    constexpr long long Run = 4 << 20;  // digits
+    for (const char* before : {"", "65 0 "}) {
+        SCOPED_TRACE(before);
+        std::FILE* file = std::fopen("font_list.txt", "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs(before, file);
+        ASSERT_TRUE(memory_peak::Write_Repeated(file, '7', Run));
+        ASSERT_EQ(std::fclose(file), 0);
+        const long long growth =
+            memory_peak::Growth([&] { EXPECT_TRUE(window->Font_List_Load("font_list.txt")); });
+        ASSERT_GE(growth, 0) << "no /proc/self/clear_refs";
+        EXPECT_LT(growth, Run / 4);
     }
 }
 

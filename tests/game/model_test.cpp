@@ -11,6 +11,7 @@
 #include "engine/pak.h"
 #include "game/model_file.h"
 #include "tests/game/game_test_support.h"
+#include "tests/support/memory_peak.h"
 
 namespace {
 
@@ -519,6 +520,35 @@ TEST(Model_Stream, ReaderAcceptsFreeLayout) {
     ASSERT_EQ(parsed.faces.size(), 1u);
     EXPECT_EQ(parsed.faces[0].key, 5);
     EXPECT_EQ(parsed.texture_names, std::vector<std::string>{"x.png"});
+}
+
+// A number that never ends (a damaged or hostile file) costs a bounded piece of memory:
+// the reader must not gather the whole run of digits before it converts them.
+TEST_F(Model_Test, EndlessNumbersAreReadInBoundedMemory) {
+    constexpr long long Run = 4 << 20;  // digits
+    const struct {
+        const char* label;
+        const char* before;  // the text before the run of digits
+    } cases[] = {
+        {"version", ""},
+        {"count", "0.5 1 "},
+        {"coordinate", "0.5 1 1 1 a.png 0 0 "},
+        {"corner", "0.5 0 1 1 0 0 0 0 0 -1 0 0 0 "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::FILE* file = std::fopen("endless.dat", "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs(c.before, file);
+        ASSERT_TRUE(memory_peak::Write_Repeated(file, '7', Run));
+        ASSERT_EQ(std::fclose(file), 0);
+
+        CTarvelModel model;
+        const long long growth =
+            memory_peak::Growth([&] { model.File_Load("endless.dat", &textures); });
+        ASSERT_GE(growth, 0) << "no /proc/self/clear_refs";
+        EXPECT_LT(growth, Run / 4);
+    }
 }
 
 }  // namespace

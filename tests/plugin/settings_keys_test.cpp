@@ -6,6 +6,7 @@
 
 #include "plugin_test_support.h"
 #include "test_system.h"
+#include "tests/support/memory_peak.h"
 
 namespace {
 
@@ -48,6 +49,61 @@ TEST(Read_Key, ReadsTokensLongerThan250Characters) {
     EXPECT_EQ(corvane::Read_Key(system, temp / "config.dat", "LogFolder", "d"), long_value);
 }
 
+TEST(Read_Key, AValueLongerThanAnyPathGivesTheDefault) {
+    Temp_Folder temp;
+    corvane::Linux_System system;
+    const std::string longest(corvane::Max_Value_Bytes, 'v');
+    Write_File(temp / "config.dat", "LogFolder " + longest + "\n");
+    EXPECT_EQ(corvane::Read_Key(system, temp / "config.dat", "LogFolder", "d"), longest);
+    Write_File(temp / "config.dat", "LogFolder " + longest + "v\n");
+    EXPECT_EQ(corvane::Read_Key(system, temp / "config.dat", "LogFolder", "d"), "d");
+}
+
+// A damaged settings file may hold a token as long as itself. Neither reading nor
+// rewriting it holds that token in memory, and a rewrite keeps it byte for byte.
+TEST(Settings_Keys, EndlessTokensTakeBoundedMemory) {
+    constexpr long long Run = 8 << 20;
+    Temp_Folder temp;
+    corvane::Linux_System system;
+    const std::string file = temp / "config.dat";
+    const struct {
+        const char* label;
+        const char* before;  // the text before the endless token
+        const char* after;
+        const char* value;  // Read_Key's answer
+    } cases[] = {
+        {"before the key", "Name ", " LogFolder C:/Logs\n", "C:/Logs"},
+        {"as the value", "Name Bob LogFolder ", "\nVolume 5\n", "d"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::FILE* out = std::fopen(file.c_str(), "w");
+        ASSERT_NE(out, nullptr);
+        std::fputs(c.before, out);
+        ASSERT_TRUE(memory_peak::Write_Repeated(out, 'x', Run));
+        std::fputs(c.after, out);
+        ASSERT_EQ(std::fclose(out), 0);
+
+        std::string value;
+        long long growth =
+            memory_peak::Growth([&] { value = corvane::Read_Key(system, file, "LogFolder", "d"); });
+        ASSERT_GE(growth, 0) << "no /proc/self/clear_refs";
+        EXPECT_LT(growth, Run / 4);
+        EXPECT_EQ(value, c.value);
+
+        bool written = false;
+        growth =
+            memory_peak::Growth([&] { written = corvane::Write_Key(system, file, "Volume", "7"); });
+        EXPECT_LT(growth, Run / 4);
+        EXPECT_TRUE(written);
+        const std::string text = Read_File(file);
+        const std::string endless(Run, 'x');
+        EXPECT_EQ(text.size(), std::strlen(c.before) + Run + std::strlen(c.after));
+        EXPECT_TRUE(text.compare(0, std::strlen(c.before), c.before) == 0);
+        EXPECT_TRUE(text.compare(std::strlen(c.before), Run, endless) == 0);
+    }
+}
+
 struct Write_Case {
     const char* before;
     const char* after;
@@ -71,6 +127,17 @@ TEST(Write_Key, RewritesWithTheWhiteSpaceRules) {
         EXPECT_EQ(Read_File(temp / "config.dat"), c.after) << "before: " << c.before;
         EXPECT_EQ(Snapshot(temp.Path()).size(), 1u) << "the temporary file is left behind";
     }
+}
+
+// A damaged file may hold zero bytes inside a token: the rewrite keeps them, and the rest
+// of the token after them, as it keeps every other byte.
+TEST(Write_Key, ZeroBytesInATokenAreKept) {
+    Temp_Folder temp;
+    corvane::Linux_System system;
+    const std::string before("A\0B 1\nLogFolder x\nC\0\0 2\n", 24);
+    Write_File(temp / "config.dat", before);
+    EXPECT_TRUE(corvane::Write_Key(system, temp / "config.dat", "LogFolder", "NEW"));
+    EXPECT_EQ(Read_File(temp / "config.dat"), std::string("A\0B 1\nLogFolder\tNEW\nC\0\0 2\n", 26));
 }
 
 TEST(Write_Key, MissingFileIsNotCreated) {

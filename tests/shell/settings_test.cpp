@@ -1,7 +1,6 @@
 // config.dat: reading hand-written files, the exact text the writer produces, round
 // trips, and saves that fail without harming the old file.
 #include "shell/settings.h"
-#include "shell/data_folder.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -16,7 +15,9 @@
 #include <functional>
 #include <string>
 
+#include "shell/data_folder.h"
 #include "tests/support/files.h"
+#include "tests/support/memory_peak.h"
 
 namespace {
 
@@ -136,6 +137,37 @@ TEST_F(Settings_Test, HighScoreLines) {
     EXPECT_EQ(b_.Spheres[0], 7);
     EXPECT_EQ(b_.Time[0], 99.125f);
     Expect_Empty_Place(b_, 1);
+}
+
+// A number that never ends (a damaged or hostile file) is read in a bounded piece: the
+// reader must not gather the whole run of digits in memory. What the places then hold
+// does not matter, only that they stay places and the load ends.
+TEST_F(Settings_Test, EndlessNumbersAreReadInBoundedMemory) {
+    constexpr long long Run = 4 << 20;  // digits
+    const struct {
+        const char* label;
+        const char* before;  // the text before the run of digits
+    } cases[] = {
+        {"version", ""},
+        {"spheres", "1.65\nHigh_Score_1A = Ann = "},
+        {"time", "1.65\nHigh_Score_1B = Bob = 7 = "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::FILE* file = std::fopen(path_.c_str(), "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs(c.before, file);
+        ASSERT_TRUE(memory_peak::Write_Repeated(file, '7', Run));
+        std::fputs(" = 1.5\nLevel = 2\n", file);
+        ASSERT_EQ(std::fclose(file), 0);
+
+        Game_Settings settings;
+        const long long growth =
+            memory_peak::Growth([&] { Settings_Load(path_.c_str(), settings, a_, b_); });
+        ASSERT_GE(growth, 0) << "no /proc/self/clear_refs";
+        EXPECT_LT(growth, Run / 4);
+        EXPECT_EQ(settings.Level, 2);
+    }
 }
 
 TEST_F(Settings_Test, SaveWritesExactlyThisText) {

@@ -1,14 +1,31 @@
-// How much a piece of work raises the process's peak resident memory: the check that a
-// reader holds a bounded amount of a huge or endless input instead of all of it.
-// Header-only, so that tests outside the game (the plug-in's) can use it too.
+// How much a piece of work raises the process's peak memory: the check that a reader holds
+// a bounded amount of a huge or endless input instead of all of it. Header-only, so that
+// tests outside the game (the plug-in's) can use it too.
+//
+// Normally the measure is the peak resident memory. Under AddressSanitizer it is the peak
+// of the bytes held in live allocations instead: freed memory waits in the sanitizer's
+// quarantine, so the resident memory grows with every allocation a piece of work makes,
+// bounded or not.
 #pragma once
 
 #include <malloc.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define MEMORY_PEAK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MEMORY_PEAK_ASAN 1
+#endif
+#endif
+#ifdef MEMORY_PEAK_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
 
 namespace memory_peak {
 
@@ -25,11 +42,38 @@ inline long long Peak_Bytes() {
     return kilobytes < 0 ? -1 : kilobytes * 1024;
 }
 
-// Runs `work` and returns how far the peak resident memory rose above the resident memory
-// at its start, in bytes; -1 when the kernel cannot reset the peak (no /proc/self/clear_refs),
-// in which case `work` does not run. Memory that `work` allocates and touches counts, even
-// when it is freed again before the end.
+#ifdef MEMORY_PEAK_ASAN
+// The bytes in live allocations, and their peak since it was last reset.
+inline std::atomic<long long> live_bytes{0};
+inline std::atomic<long long> peak_live_bytes{0};
+
+inline void On_Malloc(const volatile void*, std::size_t size) {
+    const long long now = live_bytes += static_cast<long long>(size);
+    long long peak = peak_live_bytes.load();
+    while (now > peak && !peak_live_bytes.compare_exchange_weak(peak, now)) {
+    }
+}
+
+inline void On_Free(const volatile void* pointer) {
+    live_bytes -= static_cast<long long>(__sanitizer_get_allocated_size(pointer));
+}
+#endif
+
+// Runs `work` and returns how far the peak memory rose above the memory in use at its
+// start, in bytes; -1 when it cannot be measured (no /proc/self/clear_refs to reset the
+// peak resident memory), in which case `work` does not run. Memory that `work` allocates
+// and touches counts, even when it is freed again before the end.
 inline long long Growth(const std::function<void()>& work) {
+#ifdef MEMORY_PEAK_ASAN
+    // Counted from the first call on: what was allocated before is never freed into the
+    // count, which only the difference below reads.
+    static const bool hooked = __sanitizer_install_malloc_and_free_hooks(On_Malloc, On_Free) > 0;
+    if (!hooked) return -1;
+    const long long before = live_bytes.load();
+    peak_live_bytes = before;
+    work();
+    return peak_live_bytes.load() - before;
+#else
     // Free memory that the allocator still holds would be reused without raising the
     // peak: give it back first, so that what `work` touches shows.
     malloc_trim(0);
@@ -43,6 +87,7 @@ inline long long Growth(const std::function<void()>& work) {
     work();
     const long long after = Peak_Bytes();
     return after < 0 ? -1 : after - before;
+#endif
 }
 
 // Writes `count` copies of `byte` to `file` in large blocks (a huge input without holding
