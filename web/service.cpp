@@ -4,9 +4,11 @@
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <thread>
 
 #include "web/page.h"
 
@@ -135,10 +137,17 @@ bool Web_Service::Bind(const std::string& host, int port, std::string& error) {
 }
 
 bool Web_Service::Run() {
-    return server_->listen_after_bind();
+    const bool served = server_->listen_after_bind();
+    run_over_ = true;
+    return served;
 }
 
 void Web_Service::Stop() {
+    // httplib's stop() acts only on a server whose loop already runs: a stop asked for
+    // between Bind() and that moment would be lost and Run() would serve on for ever.
+    while (!server_->is_running() && !run_over_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     server_->stop();
 }
 

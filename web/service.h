@@ -2,6 +2,7 @@
 // JSON, with the limits that keep one client from harming the others.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -40,7 +41,9 @@ class Web_Service {
     // Serves until Stop(); requests being answered when Stop() is called are finished
     // first. False when serving failed.
     bool Run();
-    // Stops accepting connections and makes Run() return. Safe from any thread.
+    // Stops accepting connections and makes Run() return. Safe from any thread, also
+    // before Run() has started serving (a stop soon after start): it then waits until
+    // Run() serves or has failed, so Run() must be called.
     void Stop();
 
   private:
@@ -52,4 +55,5 @@ class Web_Service {
     Rate_Limit rate_;
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
+    std::atomic<bool> run_over_{false};
 };
