@@ -3,8 +3,9 @@
 #
 # Two builds: the normal one (GCC), where every test runs, and a sanitized one (clang with
 # AddressSanitizer and UndefinedBehaviorSanitizer), where the tests without a display, those
-# on Xvfb and the fuzz targets run again. Debug information is line tables only: enough for
-# every stack trace and a third quicker to compile than full information.
+# on Xvfb, the fuzz targets and the web service's tests run again. Debug information is line
+# tables only: enough for every stack trace and a third quicker to compile than full
+# information.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh all
@@ -21,4 +22,4 @@ CC=clang CXX=clang++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebI
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG"
 cmake --build build-sanitize -j"$jobs"
-ctest --test-dir build-sanitize --output-on-failure -j"$jobs" -L '^(unit|gl|fuzz)$'
+ctest --test-dir build-sanitize --output-on-failure -j"$jobs" -L '^(unit|gl|fuzz|service)$'
