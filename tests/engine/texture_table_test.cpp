@@ -471,11 +471,7 @@ TEST_F(Font_List, EndlessNumbersAreReadInBoundedMemory) {
     constexpr long long Run = 4 << 20;  // digits
     for (const char* before : {"", "65 0 "}) {
         SCOPED_TRACE(before);
-        std::FILE* file = std::fopen("font_list.txt", "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs(before, file);
-        ASSERT_TRUE(memory_peak::Write_Repeated(file, '7', Run));
-        ASSERT_EQ(std::fclose(file), 0);
+        ASSERT_TRUE(memory_peak::Write_Endless_Number("font_list.txt", before, Run));
         const long long growth =
             memory_peak::Growth([&] { EXPECT_TRUE(window->Font_List_Load("font_list.txt")); });
         ASSERT_GE(growth, 0) << "no /proc/self/clear_refs";

@@ -537,12 +537,7 @@ TEST_F(Model_Test, EndlessNumbersAreReadInBoundedMemory) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        std::FILE* file = std::fopen("endless.dat", "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs(c.before, file);
-        ASSERT_TRUE(memory_peak::Write_Repeated(file, '7', Run));
-        ASSERT_EQ(std::fclose(file), 0);
-
+        ASSERT_TRUE(memory_peak::Write_Endless_Number("endless.dat", c.before, Run));
         CTarvelModel model;
         const long long growth =
             memory_peak::Growth([&] { model.File_Load("endless.dat", &textures); });

@@ -154,13 +154,8 @@ TEST_F(Settings_Test, EndlessNumbersAreReadInBoundedMemory) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        std::FILE* file = std::fopen(path_.c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs(c.before, file);
-        ASSERT_TRUE(memory_peak::Write_Repeated(file, '7', Run));
-        std::fputs(" = 1.5\nLevel = 2\n", file);
-        ASSERT_EQ(std::fclose(file), 0);
-
+        ASSERT_TRUE(
+            memory_peak::Write_Endless_Number(path_.c_str(), c.before, Run, " = 1.5\nLevel = 2\n"));
         Game_Settings settings;
         const long long growth =
             memory_peak::Growth([&] { Settings_Load(path_.c_str(), settings, a_, b_); });

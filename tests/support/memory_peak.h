@@ -105,4 +105,16 @@ inline bool Write_Repeated(std::FILE* file, char byte, long long count) {
     return true;
 }
 
+// Writes the file `path`: `before`, a number of `digits` sevens that a reader would have to
+// gather whole, then `after`. False when the file cannot be written.
+inline bool Write_Endless_Number(const char* path, const char* before, long long digits,
+                                 const char* after = "") {
+    std::FILE* file = std::fopen(path, "w");
+    if (file == nullptr) return false;
+    bool done = std::fputs(before, file) >= 0 && Write_Repeated(file, '7', digits) &&
+                std::fputs(after, file) >= 0;
+    done = std::fclose(file) == 0 && done;
+    return done;
+}
+
 }  // namespace memory_peak
